@@ -21,7 +21,11 @@ QStringList TextFile::splitLines(const QString &text)
     while (start < text.size()) {
         qsizetype end = text.indexOf(QLatin1Char('\n'), start);
         if (end < 0) {
-            lines.append(text.mid(start));
+            // A file cut between the CR and the LF of its last line end.
+            qsizetype stop = text.size();
+            if (text.at(stop - 1) == QLatin1Char('\r'))
+                --stop;
+            lines.append(text.mid(start, stop - start));
             break;
         }
         qsizetype stop = end;
@@ -48,7 +52,9 @@ bool TextFile::write(const QString &path, const QString &text)
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = Codec::encode(text);
-    if (file.write(bytes) != bytes.size()) {
+    // The bytes sit in Qt's buffer until flushed, and QSaveFile::commit() does not notice a
+    // flush that fails (full disk), so it would replace the old file with a cut one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return false;
     }
