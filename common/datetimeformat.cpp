@@ -2,6 +2,12 @@
 
 namespace {
 QString two(int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); }
+
+// The saved log conversation and the log viewer also write "ddd" and "mmm"; the Windows
+// copies use English names there whatever the desktop's language.
+const char *const kDays[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+const char *const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 } // namespace
 
 QString DateTimeFormat::format(const QDateTime &when, const QString &pattern)
@@ -28,6 +34,14 @@ QString DateTimeFormat::format(const QDateTime &when, const QString &pattern)
         if (at("yyyy")) {
             out += QString::number(d.year()).rightJustified(4, QLatin1Char('0'));
             i += 4;
+        } else if (at("ddd")) {
+            if (d.isValid())
+                out += QLatin1String(kDays[d.dayOfWeek() - 1]);
+            i += 3;
+        } else if (at("mmm")) {
+            if (d.isValid())
+                out += QLatin1String(kMonths[d.month() - 1]);
+            i += 3;
         } else if (at("yy")) {
             out += two(d.year() % 100);
             i += 2;
@@ -40,6 +54,12 @@ QString DateTimeFormat::format(const QDateTime &when, const QString &pattern)
         } else if (at("hh")) {
             out += two(hour);
             i += 2;
+        } else if (at("d")) { // day and hour without a leading zero ("ddd mmm d", "h:nn")
+            out += QString::number(d.day());
+            i += 1;
+        } else if (at("h")) {
+            out += QString::number(hour);
+            i += 1;
         } else if (at("nn")) {
             out += two(t.minute());
             i += 2;
