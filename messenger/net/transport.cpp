@@ -259,16 +259,14 @@ void Transport::setCuetotalFromCount()
 
 void Transport::setCuetotal(int number)
 {
-    const QString text = QString::number(number);
+    cuetotal_ = QString::number(number);
+    Q_EMIT cuetotalChanged(cuetotal_);
+    // Four per waiting entry, within the progress bar's 0..100.
     const int traffic = std::clamp(4 * number, 0, 100);
-    const bool textChanged = text != cuetotal_;
-    const bool trafficChanged_ = traffic != traffic_;
-    cuetotal_ = text;
-    traffic_ = traffic;
-    if (textChanged)
-        Q_EMIT cuetotalChanged(cuetotal_);
-    if (trafficChanged_)
+    if (traffic != traffic_) {
+        traffic_ = traffic;
         Q_EMIT trafficChanged(traffic_);
+    }
 }
 
 void Transport::setBoxOpen(bool open)

@@ -121,7 +121,9 @@ public:
 Q_SIGNALS:
     // One `Timer3` tick while not held: the dispatcher handles `current()`.
     void tick();
+    // Every time `cuetotal` is set, changed or not.
     void cuetotalChanged(const QString &cuetotal);
+    // Only when the value changes.
     void trafficChanged(int traffic);
     // For the main window's status line ("SCKUDP ERROR" + number + description).
     void statusText(const QString &text);
