@@ -1,6 +1,8 @@
 #pragma once
 // The live options of a run: what the settings dialog edits, the settings file stores and
 // every other part of the messenger reads. Field names are the dialog's control names.
+#include "common/text.h"
+
 #include <QString>
 
 struct Options {
@@ -40,5 +42,10 @@ struct Options {
     double winPosX = 0;
     double winPosY = 0;
 
-    int fontSize() const { return msgfontsize.toInt() > 0 ? msgfontsize.toInt() : 10; }
+    // The point size in `msgfontsize` ("12", "12pt"); 10 when it names no usable size.
+    int fontSize() const
+    {
+        const int points = Text::leadingNumber(msgfontsize);
+        return points >= 1 && points <= 72 ? points : 10;
+    }
 };
