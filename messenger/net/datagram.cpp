@@ -2,7 +2,8 @@
 
 #include "common/codec.h"
 
-namespace {
+namespace
+{
 const QString kCrLf = QStringLiteral("\r\n");
 const QLatin1Char kClose(']');
 const QLatin1Char kEquals('=');

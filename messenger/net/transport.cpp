@@ -13,7 +13,8 @@
 #include <winsock2.h>
 #endif
 
-namespace {
+namespace
+{
 const int kTickMs = 120;
 
 // The system's code for "this network cannot be reached", taken right after a failing
@@ -39,7 +40,8 @@ bool isUnreachable(int osError)
 bool canBroadcast(const QNetworkInterface &iface)
 {
     const auto flags = iface.flags();
-    return flags.testFlag(QNetworkInterface::IsUp) && flags.testFlag(QNetworkInterface::CanBroadcast) &&
+    return flags.testFlag(QNetworkInterface::IsUp) &&
+           flags.testFlag(QNetworkInterface::CanBroadcast) &&
            !flags.testFlag(QNetworkInterface::IsLoopBack);
 }
 
@@ -59,22 +61,38 @@ bool anyBroadcastInterface()
 int numberFor(QAbstractSocket::SocketError error)
 {
     switch (error) {
-    case QAbstractSocket::ConnectionRefusedError: return 10061;
-    case QAbstractSocket::RemoteHostClosedError: return 10054;
-    case QAbstractSocket::HostNotFoundError: return 11001;
-    case QAbstractSocket::SocketAccessError: return 10013;
-    case QAbstractSocket::SocketResourceError: return 10055;
-    case QAbstractSocket::SocketTimeoutError: return 10060;
-    case QAbstractSocket::DatagramTooLargeError: return 10040;
-    case QAbstractSocket::NetworkError: return 10050;
-    case QAbstractSocket::AddressInUseError: return Transport::addressInUseNumber;
-    case QAbstractSocket::SocketAddressNotAvailableError: return 10049;
-    case QAbstractSocket::UnsupportedSocketOperationError: return 10045;
-    case QAbstractSocket::UnfinishedSocketOperationError: return 10036;
-    case QAbstractSocket::OperationError: return 10022;
-    case QAbstractSocket::TemporaryError: return 10035;
-    case QAbstractSocket::UnknownSocketError: return 20999;
-    default: return 20000 + static_cast<int>(error);
+    case QAbstractSocket::ConnectionRefusedError:
+        return 10061;
+    case QAbstractSocket::RemoteHostClosedError:
+        return 10054;
+    case QAbstractSocket::HostNotFoundError:
+        return 11001;
+    case QAbstractSocket::SocketAccessError:
+        return 10013;
+    case QAbstractSocket::SocketResourceError:
+        return 10055;
+    case QAbstractSocket::SocketTimeoutError:
+        return 10060;
+    case QAbstractSocket::DatagramTooLargeError:
+        return 10040;
+    case QAbstractSocket::NetworkError:
+        return 10050;
+    case QAbstractSocket::AddressInUseError:
+        return Transport::addressInUseNumber;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return 10049;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return 10045;
+    case QAbstractSocket::UnfinishedSocketOperationError:
+        return 10036;
+    case QAbstractSocket::OperationError:
+        return 10022;
+    case QAbstractSocket::TemporaryError:
+        return 10035;
+    case QAbstractSocket::UnknownSocketError:
+        return 20999;
+    default:
+        return 20000 + static_cast<int>(error);
     }
 }
 } // namespace

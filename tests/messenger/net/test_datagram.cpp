@@ -107,18 +107,16 @@ void TestDatagram::splitPresence_data()
     QTest::newRow("only the first = splits")
         << QStringLiteral("-**[PC7\\OP]=A=B") << true << QStringLiteral("-**")
         << QStringLiteral("[PC7\\OP]") << QStringLiteral("A=B");
-    QTest::newRow("empty name") << QStringLiteral("***[PC7\\OP]=") << true
-                                << QStringLiteral("***") << QStringLiteral("[PC7\\OP]")
-                                << QString();
-    QTest::newRow("empty identity") << QStringLiteral("***=NAME") << true
-                                    << QStringLiteral("***") << QString()
-                                    << QStringLiteral("NAME");
-    QTest::newRow("no =") << QStringLiteral("***[PC7\\OPERATOR]") << false << QString()
-                          << QString() << QString();
+    QTest::newRow("empty name") << QStringLiteral("***[PC7\\OP]=") << true << QStringLiteral("***")
+                                << QStringLiteral("[PC7\\OP]") << QString();
+    QTest::newRow("empty identity") << QStringLiteral("***=NAME") << true << QStringLiteral("***")
+                                    << QString() << QStringLiteral("NAME");
+    QTest::newRow("no =") << QStringLiteral("***[PC7\\OPERATOR]") << false << QString() << QString()
+                          << QString();
     QTest::newRow("marker only") << QStringLiteral("***") << false << QString() << QString()
                                  << QString();
-    QTest::newRow("not presence") << QStringLiteral("[A][B]x=y") << false << QString()
-                                  << QString() << QString();
+    QTest::newRow("not presence") << QStringLiteral("[A][B]x=y") << false << QString() << QString()
+                                  << QString();
 }
 
 void TestDatagram::splitPresence()
@@ -147,19 +145,18 @@ void TestDatagram::splitMessage_data()
     QTest::newRow("brackets in body taken whole")
         << QStringLiteral("[A\\B][C\\D]X> see [note] ] and [") << true << QStringLiteral("[A\\B]")
         << QStringLiteral("[C\\D]") << QStringLiteral("X> see [note] ] and [");
-    QTest::newRow("empty body") << QStringLiteral("[A\\B][ALL]") << true
-                                << QStringLiteral("[A\\B]") << QStringLiteral("[ALL]")
-                                << QString();
-    QTest::newRow("multi-line body") << QStringLiteral("[A\\B][---]X> a\r\nY> b") << true
-                                     << QStringLiteral("[A\\B]") << QStringLiteral("[---]")
-                                     << QStringLiteral("X> a\r\nY> b");
+    QTest::newRow("empty body") << QStringLiteral("[A\\B][ALL]") << true << QStringLiteral("[A\\B]")
+                                << QStringLiteral("[ALL]") << QString();
+    QTest::newRow("multi-line body")
+        << QStringLiteral("[A\\B][---]X> a\r\nY> b") << true << QStringLiteral("[A\\B]")
+        << QStringLiteral("[---]") << QStringLiteral("X> a\r\nY> b");
     // The split is positional, like the receivers on the other copies: fields need not start
     // with "[" and are not upper-cased.
-    QTest::newRow("fields kept as sent") << QStringLiteral("junk]x]rest") << true
-                                         << QStringLiteral("junk]") << QStringLiteral("x]")
-                                         << QStringLiteral("rest");
-    QTest::newRow("adjacent brackets") << QStringLiteral("]]") << true << QStringLiteral("]")
-                                       << QStringLiteral("]") << QString();
+    QTest::newRow("fields kept as sent")
+        << QStringLiteral("junk]x]rest") << true << QStringLiteral("junk]") << QStringLiteral("x]")
+        << QStringLiteral("rest");
+    QTest::newRow("adjacent brackets")
+        << QStringLiteral("]]") << true << QStringLiteral("]") << QStringLiteral("]") << QString();
     QTest::newRow("one ]") << QStringLiteral("[A\\B]hello") << false << QString() << QString()
                            << QString();
     QTest::newRow("network test") << QStringLiteral(" ") << false << QString() << QString()
@@ -195,7 +192,7 @@ void TestDatagram::builtTextsSplitBack()
     QCOMPARE(p.name, name);
 
     const QString body = Datagram::autoResponseBody(QStringLiteral("ANNA> [x] = y"), name,
-                                                   QStringLiteral("back at 3"));
+                                                    QStringLiteral("back at 3"));
     const QString text = Datagram::message(id, QStringLiteral("[PC2\\ANNA]"), body);
     QVERIFY(!Datagram::isPresence(text));
     const Datagram::Message m = Datagram::splitMessage(text);
@@ -209,10 +206,10 @@ void TestDatagram::autoResponseMarker_data()
 {
     QTest::addColumn<QString>("body");
     QTest::addColumn<bool>("marked");
-    QTest::newRow("built response") << Datagram::autoResponseBody(QStringLiteral("A> x"),
-                                                                  QStringLiteral("B"),
-                                                                  QStringLiteral("away"))
-                                    << true;
+    QTest::newRow("built response")
+        << Datagram::autoResponseBody(QStringLiteral("A> x"), QStringLiteral("B"),
+                                      QStringLiteral("away"))
+        << true;
     QTest::newRow("four characters are enough") << QStringLiteral(":RE:x") << true;
     QTest::newRow("lower case is not") << QStringLiteral(":re: x") << false;
     QTest::newRow("not at start") << QStringLiteral("A> :RE: x") << false;
@@ -231,14 +228,15 @@ void TestDatagram::upperKeepsCodePage_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ascii") << QStringLiteral("[pc7\\operator]") << QStringLiteral("[PC7\\OPERATOR]");
-    QTest::newRow("latin-1 letters") << QStringLiteral("jürgen élan")
-                                     << QStringLiteral("JÜRGEN ÉLAN");
+    QTest::newRow("ascii") << QStringLiteral("[pc7\\operator]")
+                           << QStringLiteral("[PC7\\OPERATOR]");
+    QTest::newRow("latin-1 letters")
+        << QStringLiteral("jürgen élan") << QStringLiteral("JÜRGEN ÉLAN");
     QTest::newRow("code page capitals") << QStringLiteral("šœžÿ") << QStringLiteral("ŠŒŽŸ");
-    QTest::newRow("sharp s stays one character") << QStringLiteral("straße")
-                                                  << QStringLiteral("STRAßE");
-    QTest::newRow("micro sign has no capital in the code page") << QStringLiteral("µ")
-                                                                 << QStringLiteral("µ");
+    QTest::newRow("sharp s stays one character")
+        << QStringLiteral("straße") << QStringLiteral("STRAßE");
+    QTest::newRow("micro sign has no capital in the code page")
+        << QStringLiteral("µ") << QStringLiteral("µ");
 }
 
 void TestDatagram::upperKeepsCodePage()

@@ -9,7 +9,8 @@
 
 #include <cerrno>
 
-namespace {
+namespace
+{
 // The test namespace has only lo and its own veth pair. Any other live interface means this
 // process sees a real network, where a broadcast must never go.
 QString foreignInterface()
@@ -24,13 +25,13 @@ QString foreignInterface()
     return QString();
 }
 
-#define REQUIRE_PRIVATE_NETWORK()                                                              \
-    do {                                                                                       \
-        const QString iface = foreignInterface();                                              \
-        if (!iface.isEmpty())                                                                  \
-            QSKIP(qPrintable(QStringLiteral("interface %1 is up: not inside a private network " \
-                                            "namespace; run under scripts/netns-run")          \
-                                 .arg(iface)));                                                \
+#define REQUIRE_PRIVATE_NETWORK()                                                                  \
+    do {                                                                                           \
+        const QString iface = foreignInterface();                                                  \
+        if (!iface.isEmpty())                                                                      \
+            QSKIP(qPrintable(QStringLiteral("interface %1 is up: not inside a private network "    \
+                                            "namespace; run under scripts/netns-run")              \
+                                 .arg(iface)));                                                    \
     } while (false)
 
 // Takes whatever `tick()` asks for, as the dispatcher does: entry 0, then removes it.
@@ -264,16 +265,14 @@ void TestTransport::errorClassification_data()
     QTest::addColumn<QString>("description");
     QTest::newRow("taken port") << int(QAbstractSocket::AddressInUseError) << EADDRINUSE << 10048
                                 << QStringLiteral("Address in use");
-    QTest::newRow("network unreachable")
-        << int(QAbstractSocket::NetworkError) << ENETUNREACH << 10065
-        << QStringLiteral("No route to host.");
-    QTest::newRow("host unreachable") << int(QAbstractSocket::NetworkError) << EHOSTUNREACH
-                                      << 10065 << QStringLiteral("No route to host.");
-    QTest::newRow("too large keeps Qt's text")
-        << int(QAbstractSocket::DatagramTooLargeError) << EMSGSIZE << 10040
-        << QStringLiteral("qt text");
-    QTest::newRow("access keeps Qt's text") << int(QAbstractSocket::SocketAccessError) << EACCES
-                                            << 10013 << QStringLiteral("qt text");
+    QTest::newRow("network unreachable") << int(QAbstractSocket::NetworkError) << ENETUNREACH
+                                         << 10065 << QStringLiteral("No route to host.");
+    QTest::newRow("host unreachable") << int(QAbstractSocket::NetworkError) << EHOSTUNREACH << 10065
+                                      << QStringLiteral("No route to host.");
+    QTest::newRow("too large keeps Qt's text") << int(QAbstractSocket::DatagramTooLargeError)
+                                               << EMSGSIZE << 10040 << QStringLiteral("qt text");
+    QTest::newRow("access keeps Qt's text")
+        << int(QAbstractSocket::SocketAccessError) << EACCES << 10013 << QStringLiteral("qt text");
     QTest::newRow("unknown") << int(QAbstractSocket::UnknownSocketError) << 0 << 20999
                              << QStringLiteral("qt text");
 }
@@ -282,8 +281,8 @@ void TestTransport::errorClassification()
 {
     QFETCH(int, qtError);
     QFETCH(int, osError);
-    const SocketError e = Transport::classify(
-        static_cast<QAbstractSocket::SocketError>(qtError), QStringLiteral("qt text"), osError);
+    const SocketError e = Transport::classify(static_cast<QAbstractSocket::SocketError>(qtError),
+                                              QStringLiteral("qt text"), osError);
     QTEST(e.number, "number");
     QTEST(e.description, "description");
 }
