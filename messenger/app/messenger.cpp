@@ -1,0 +1,188 @@
+#include "messenger.h"
+
+#include "common/environment.h"
+#include "messenger/app/usersfile.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+} // namespace
+
+Messenger::Messenger(const QString &folder, Prompter &prompter, Clock clock, QObject *parent)
+    : QObject(parent),
+      directory(options),
+      popupSlots(clock),
+      log(folder, clock),
+      dispatcher(*this),
+      folder_(folder),
+      prompter_(prompter),
+      clock_(std::move(clock))
+{
+    connect(&transport, &Transport::tick, &dispatcher, &Dispatcher::tick);
+    connect(&transport, &Transport::statusText, this, &Messenger::setStatus);
+    connect(&directory, &Directory::send, this, [this](const QString &text) { broadcast(text); });
+    connect(&directory, &Directory::statusText, this, &Messenger::setStatus);
+    connect(&directory, &Directory::directoryGrew, this, &Messenger::saveusers_Click);
+}
+
+Messenger::~Messenger() = default;
+
+QString Messenger::file(const QString &name) const
+{
+    return QDir(folder_).filePath(name);
+}
+
+QDateTime Messenger::now() const
+{
+    return clock_ ? clock_() : QDateTime::currentDateTime();
+}
+
+void Messenger::setStatus(const QString &text)
+{
+    statustext = text;
+    Q_EMIT statusChanged(text);
+}
+
+bool Messenger::broadcast(const QString &text, SocketError *err)
+{
+    SocketError error;
+    const bool ok = transport.send(text, &error);
+    if (!ok)
+        lastSendError_ = error;
+    if (err)
+        *err = error;
+    return ok;
+}
+
+Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
+{
+    popupSlots.popupcount();
+
+    // First run: ask for the display name and write the defaults.
+    const QString settingsPath = SettingsFile::path(folder_);
+    if (!QFile::exists(settingsPath)) {
+        QString answer;
+        const bool given = withBox([&] {
+            return prompter_.input(QStringLiteral("Please enter your name:") + kCrLf,
+                                   QStringLiteral("Vantrell Messenger Setup"), Environment::userName(), &answer);
+        });
+        options.friendlyname = given ? Datagram::upper(answer) : QString();
+        directory.refreshUser();
+        const double left = (screenTwips.width() - SettingsFile::MainWindowWidth) / 2;
+        const double top = (screenTwips.height() - SettingsFile::MainWindowHeight) / 2;
+        SettingsFile::writeDefaults(settingsPath, options.friendlyname, folder_, left, top);
+    }
+
+    log.recoverUnfinished();
+    loadusers_Click();
+
+    // Binding: a taken port ends the program, anything else stops or skips as it must.
+    SocketError err;
+    if (!transport.bindListening(options.listenPort, &err) && handleStartupError(err, true))
+        return StartResult::PortInUse;
+    if (!transport.bindSending(options.sendPort, &err) && handleStartupError(err, false))
+        return StartResult::PortInUse;
+
+    log.addStartMark();
+    cleanlog_Click();
+
+    // Announce twice when nobody answered the first time (the replies of the first are
+    // still queued, held by the box, so the list is empty unless filled from before).
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        lastSendError_ = SocketError();
+        transport.withBoxOpen([this] { directory.announce(); });
+        if (lastSendError_.number != 0) {
+            if (lastSendError_.description == Transport::noRouteText) {
+                reportNoNetwork(lastSendError_);
+                return StartResult::NoNetwork;
+            }
+            break;
+        }
+        if (!directory.allusers.isEmpty())
+            break;
+    }
+
+    historyLoaded = history.load(file(QStringLiteral("hist.dat")));
+    startupComplete = true;
+    return StartResult::Running;
+}
+
+bool Messenger::handleStartupError(const SocketError &err, bool listening)
+{
+    if (err.description == Transport::addressInUseText) {
+        const int port = err.port ? err.port : (listening ? options.listenPort : options.sendPort);
+        if (!silent)
+            withBox([&] {
+                prompter_.message(QStringLiteral("Port ") + QString::number(port) + QStringLiteral(" is in use."),
+                                  QStringLiteral("Vantrell Messenger"));
+            });
+        Q_EMIT quitRequested();
+        return true;
+    }
+    if (err.description == Transport::noRouteText)
+        reportNoNetwork(err);
+    // Any other failure skips the step.
+    return false;
+}
+
+void Messenger::reportNoNetwork(const SocketError &err)
+{
+    setStatus(QStringLiteral("Network Error"));
+    log.addNetworkError(err.description);
+    cleanlog_Click();
+    if (!silent)
+        withBox([&] {
+            prompter_.message(QStringLiteral("No Network Connection."), QStringLiteral("Vantrell Messenger"));
+        });
+}
+
+void Messenger::shutdown()
+{
+    saveusers_Click();
+    log.archiveAtExit();
+    directory.signOff();
+    transport.close();
+    // A run that never read the stored history must not replace it with an empty one.
+    if (historyLoaded || !QFile::exists(file(QStringLiteral("hist.dat"))))
+        history.save(file(QStringLiteral("hist.dat")));
+    Q_EMIT quitRequested();
+}
+
+void Messenger::loadusers_Click()
+{
+    const SettingsFile::LoadResult result =
+        SettingsFile::load(SettingsFile::path(folder_), options, !startupComplete);
+    if (result.windowLeft)
+        winLeftTwips = *result.windowLeft;
+    if (result.windowTop)
+        winTopTwips = *result.windowTop;
+    winLeftTwips = qMax(0.0, winLeftTwips);
+    winTopTwips = qMax(0.0, winTopTwips);
+    Q_EMIT optionsApplied(result);
+    UsersFile(folder_).loadusers_Click(directory, cachecleared);
+}
+
+void Messenger::saveusers_Click()
+{
+    UsersFile(folder_).saveusers_Click(directory);
+    saveallsettings_Click();
+}
+
+void Messenger::saveallsettings_Click()
+{
+    SettingsFile::save(SettingsFile::path(folder_), options, winLeftTwips, winTopTwips);
+    Q_EMIT settingsSaved();
+}
+
+void Messenger::cleanlog_Click()
+{
+    log.cleanlog_Click();
+}
+
+void Messenger::handleAway(const Datagram::Message &message)
+{
+    if (awayHandler)
+        awayHandler(message);
+}

@@ -1,0 +1,109 @@
+#pragma once
+// The session of one messenger run: the sockets and the receive queue, the user directory,
+// the message-window slots, the live options, the activity log and the history. The
+// windows are views over it; they observe its signals and call its operations. Everything
+// that asks a person goes through the Prompter with the receive queue held.
+#include "messenger/app/options.h"
+#include "messenger/app/prompter.h"
+#include "messenger/app/settingsfile.h"
+#include "messenger/net/datagram.h"
+#include "messenger/net/directory.h"
+#include "messenger/net/dispatcher.h"
+#include "messenger/net/transport.h"
+#include "messenger/send/popupslots.h"
+#include "messenger/windows/activitylog.h"
+#include "messenger/windows/history.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSizeF>
+#include <functional>
+
+class Messenger final : public QObject
+{
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+
+    // What a start-up ended with.
+    enum class StartResult {
+        Running,   // all steps done
+        NoNetwork, // the network could not be reached: running, the monitor takes over
+        PortInUse, // a port was taken: the program ends
+    };
+
+    // `folder` is the program folder; `clock` the local time (tests pass their own).
+    Messenger(const QString &folder, Prompter &prompter, Clock clock = {}, QObject *parent = nullptr);
+    ~Messenger() override;
+
+    QString folder() const { return folder_; }
+    QString file(const QString &name) const;
+    QDateTime now() const;
+    Prompter &prompter() { return prompter_; }
+
+    // --- Named state of the session ---
+    Options options;
+    Transport transport;
+    Directory directory;
+    PopupSlots popupSlots;
+    ActivityLog log;
+    History history;
+    Dispatcher dispatcher;
+
+    bool away = false;            // automatic response on
+    bool startupComplete = false; // the start-up-complete marker
+    bool cachecleared = false;    // the known-users file was reset in this run
+    bool historyLoaded = false;   // the stored history was read (guards the save at exit)
+    bool silent = false;          // started with "/m"
+    QString statustext;
+    // The main window's edges in twips, kept current by the window (stored at save).
+    double winLeftTwips = 0;
+    double winTopTwips = 0;
+
+    // --- Start and end ---
+    // The start-up sequence from the slot lists to the history; `screenTwips` is the
+    // screen size for centring the window on the first run.
+    StartResult start(const QSizeF &screenTwips = QSizeF(1440 * 13.3, 1440 * 10));
+    // The shutdown sequence (the exit dialog's "No"): users and settings saved, the log
+    // archived, the sign-off sent, the sockets closed, the history saved.
+    void shutdown();
+
+    // --- Operations with the program's names ---
+    void loadusers_Click();
+    void saveusers_Click();
+    void saveallsettings_Click();
+    void cleanlog_Click();
+    void getusers_Click() { directory.announce(); }
+
+    // Broadcasts one datagram; false with `err` filled on a socket error.
+    bool broadcast(const QString &text, SocketError *err = nullptr);
+    void setStatus(const QString &text);
+
+    // Runs a box of the Prompter with the receive queue held.
+    template <class F> auto withBox(F &&f) { return transport.withBoxOpen(std::forward<F>(f)); }
+
+    // A message that concerns this copy while away; the automatic-response logic.
+    void handleAway(const Datagram::Message &message);
+    std::function<void(const Datagram::Message &)> awayHandler;
+
+Q_SIGNALS:
+    void statusChanged(const QString &text);
+    void playSound();
+    // A message went into window `slot`; the window shows its state.
+    void popupFilled(int slot);
+    // The options were (re)loaded; the windows apply what the result says.
+    void optionsApplied(const SettingsFile::LoadResult &result);
+    // Saving settings changed what the windows show (`away` enabled, hints, sound file).
+    void settingsSaved();
+    // The program should end now (after a taken port at start-up, or the shutdown).
+    void quitRequested();
+
+private:
+    bool handleStartupError(const SocketError &err, bool listening);
+    void reportNoNetwork(const SocketError &err);
+
+    QString folder_;
+    Prompter &prompter_;
+    Clock clock_;
+    SocketError lastSendError_;
+};
