@@ -16,6 +16,9 @@ Messenger::Messenger(const QString &folder, Prompter &prompter, Clock clock, QOb
       popupSlots(clock),
       log(folder, clock),
       dispatcher(*this),
+      buttons(folder),
+      groups(folder, directory),
+      autoResponder(*this),
       folder_(folder),
       prompter_(prompter),
       clock_(std::move(clock))
@@ -25,6 +28,7 @@ Messenger::Messenger(const QString &folder, Prompter &prompter, Clock clock, QOb
     connect(&directory, &Directory::send, this, [this](const QString &text) { broadcast(text); });
     connect(&directory, &Directory::statusText, this, &Messenger::setStatus);
     connect(&directory, &Directory::directoryGrew, this, &Messenger::saveusers_Click);
+    awayHandler = [this](const Datagram::Message &message) { autoResponder.handle(message); };
 }
 
 Messenger::~Messenger() = default;
@@ -59,6 +63,7 @@ bool Messenger::broadcast(const QString &text, SocketError *err)
 Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
 {
     popupSlots.popupcount();
+    loadbuttons();
 
     // First run: ask for the display name and write the defaults.
     const QString settingsPath = SettingsFile::path(folder_);
@@ -77,6 +82,7 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
 
     log.recoverUnfinished();
     loadusers_Click();
+    loadgroups();
 
     // Binding: a taken port ends the program, anything else stops or skips as it must.
     SocketError err;
@@ -174,6 +180,40 @@ void Messenger::saveallsettings_Click()
 {
     SettingsFile::save(SettingsFile::path(folder_), options, winLeftTwips, winTopTwips);
     Q_EMIT settingsSaved();
+}
+
+ButtonSet::LoadResult Messenger::loadbuttons()
+{
+    const ButtonSet::LoadResult result = buttons.loadbuttons();
+    Q_EMIT buttonsLoaded();
+    QString problem;
+    if (result.status == ButtonSet::LoadResult::Status::ReadFailed)
+        problem = QStringLiteral("The quick-send button file could not be read:") + kCrLf +
+                  buttons.path();
+    else if (result.status == ButtonSet::LoadResult::Status::Incomplete)
+        problem = QStringLiteral("The quick-send button file is incomplete: ") +
+                  QString::number(result.recordsRead) + QStringLiteral(" of ") +
+                  QString::number(ButtonSet::SlotCount) +
+                  QStringLiteral(" buttons could be read; the others are empty.") + kCrLf +
+                  buttons.path();
+    else if (result.defaultsNotWritten)
+        problem = QStringLiteral("The quick-send button file could not be created:") + kCrLf +
+                  buttons.path();
+    if (!problem.isEmpty() && !silent)
+        withBox([&] { prompter_.message(problem, QStringLiteral("Vantrell Messenger")); });
+    return result;
+}
+
+bool Messenger::loadgroups()
+{
+    const bool ok = groups.loadgroups_Click();
+    if (!ok && !silent)
+        withBox([&] {
+            prompter_.message(QStringLiteral("The group file could not be read or created:") +
+                                  kCrLf + groups.path(),
+                              QStringLiteral("Vantrell Messenger"));
+        });
+    return ok;
 }
 
 void Messenger::cleanlog_Click()

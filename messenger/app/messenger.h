@@ -10,8 +10,11 @@
 #include "messenger/net/directory.h"
 #include "messenger/net/dispatcher.h"
 #include "messenger/net/transport.h"
+#include "messenger/send/autoresponder.h"
 #include "messenger/send/popupslots.h"
+#include "messenger/settings/buttonset.h"
 #include "messenger/windows/activitylog.h"
+#include "messenger/windows/groups.h"
 #include "messenger/windows/history.h"
 
 #include <QDateTime>
@@ -49,6 +52,9 @@ public:
     ActivityLog log;
     History history;
     Dispatcher dispatcher;
+    ButtonSet buttons;
+    Groups groups;
+    AutoResponder autoResponder;
 
     bool away = false;            // automatic response on
     bool startupComplete = false; // the start-up-complete marker
@@ -74,6 +80,10 @@ public:
     void saveallsettings_Click();
     void cleanlog_Click();
     void getusers_Click() { directory.announce(); }
+    // The button set and the groups loaded from their files; a file that could not be
+    // read, or is incomplete, is told in a box (not with "/m").
+    ButtonSet::LoadResult loadbuttons();
+    bool loadgroups();
 
     // Broadcasts one datagram; false with `err` filled on a socket error.
     bool broadcast(const QString &text, SocketError *err = nullptr);
@@ -95,6 +105,8 @@ Q_SIGNALS:
     void optionsApplied(const SettingsFile::LoadResult &result);
     // Saving settings changed what the windows show (`away` enabled, hints, sound file).
     void settingsSaved();
+    // The button set was (re)loaded; the buttons take captions, looks and tooltips.
+    void buttonsLoaded();
     // The program should end now (after a taken port at start-up, or the shutdown).
     void quitRequested();
 
