@@ -19,6 +19,7 @@ Messenger::Messenger(const QString &folder, Prompter &prompter, Clock clock, QOb
       buttons(folder),
       groups(folder, directory),
       autoResponder(*this),
+      sender(*this),
       folder_(folder),
       prompter_(prompter),
       clock_(std::move(clock))
@@ -49,10 +50,16 @@ void Messenger::setStatus(const QString &text)
     Q_EMIT statusChanged(text);
 }
 
+void Messenger::switchAutoResponseOff()
+{
+    away = false;
+    Q_EMIT autoResponseSwitchedOff();
+}
+
 bool Messenger::broadcast(const QString &text, SocketError *err)
 {
     SocketError error;
-    const bool ok = transport.send(text, &error);
+    const bool ok = sendHook ? sendHook(text, &error) : transport.send(text, &error);
     if (!ok)
         lastSendError_ = error;
     if (err)

@@ -12,6 +12,7 @@
 #include "messenger/net/transport.h"
 #include "messenger/send/autoresponder.h"
 #include "messenger/send/popupslots.h"
+#include "messenger/send/sender.h"
 #include "messenger/settings/buttonset.h"
 #include "messenger/windows/activitylog.h"
 #include "messenger/windows/groups.h"
@@ -55,6 +56,7 @@ public:
     ButtonSet buttons;
     Groups groups;
     AutoResponder autoResponder;
+    Sender sender;
 
     bool away = false;            // automatic response on
     bool startupComplete = false; // the start-up-complete marker
@@ -88,6 +90,12 @@ public:
     // Broadcasts one datagram; false with `err` filled on a socket error.
     bool broadcast(const QString &text, SocketError *err = nullptr);
     void setStatus(const QString &text);
+    // Datagrams go here instead of the sending socket when set (tests capture them).
+    std::function<bool(const QString &text, SocketError *err)> sendHook;
+    // "Reset Port" after a transmission when RESETPORTS is on; set by the port management.
+    std::function<void()> resetPortsHook;
+    // Every Send, reply and change of the compose box switches automatic response off.
+    void switchAutoResponseOff();
 
     // Runs a box of the Prompter with the receive queue held.
     template <class F> auto withBox(F &&f) { return transport.withBoxOpen(std::forward<F>(f)); }
@@ -98,6 +106,8 @@ public:
 
 Q_SIGNALS:
     void statusChanged(const QString &text);
+    // `away` was cleared by a send or a compose change; the away display follows.
+    void autoResponseSwitchedOff();
     void playSound();
     // A message went into window `slot`; the window shows its state.
     void popupFilled(int slot);
