@@ -52,7 +52,8 @@ void Messenger::setStatus(const QString &text)
 
 void Messenger::switchAutoResponseOff()
 {
-    away = false;
+    // Clears `away` and runs the display update (notice, tray look and menu).
+    autoResponder.switchOff();
     Q_EMIT autoResponseSwitchedOff();
 }
 
