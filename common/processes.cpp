@@ -33,7 +33,8 @@ QString withoutExe(const QString &name)
 // Windows layer names itself with backslashes).
 QString lastPart(const QString &path)
 {
-    const qsizetype cut = qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype cut =
+        qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(cut + 1);
 }
 
@@ -109,7 +110,8 @@ int visitProcesses(const Visitor &visit, QList<qint64> *matched)
 {
     const qint64 self = QCoreApplication::applicationPid();
     int ended = 0;
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString &entry : entries) {
         bool numeric = false;
         const qint64 pid = entry.toLongLong(&numeric);

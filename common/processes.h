@@ -5,7 +5,8 @@
 #include <QList>
 #include <QString>
 
-namespace Processes {
+namespace Processes
+{
 // The name rule: `executableName` ends with `name`, without regard to case, where either
 // may carry or lack a trailing ".exe" ("tovikwatchdog" matches "tovikwatchdog.exe" and
 // "MyTovikWatchdog.EXE" does too). A name that is empty, or nothing but ".exe", matches

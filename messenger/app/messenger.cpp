@@ -1,6 +1,7 @@
 #include "messenger.h"
 
 #include "common/environment.h"
+#include "common/processes.h"
 #include "messenger/app/usersfile.h"
 
 #include <QDir>
@@ -16,6 +17,7 @@ Messenger::Messenger(const QString &folder, Prompter &prompter, Clock clock, QOb
       popupSlots(clock),
       log(folder, clock),
       dispatcher(*this),
+      monitor(*this),
       buttons(folder),
       groups(folder, directory),
       autoResponder(*this),
@@ -119,6 +121,7 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
     }
 
     historyLoaded = history.load(file(QStringLiteral("hist.dat")));
+    monitor.start();
     startupComplete = true;
     return StartResult::Running;
 }
@@ -127,6 +130,7 @@ bool Messenger::handleStartupError(const SocketError &err, bool listening)
 {
     if (err.description == Transport::addressInUseText) {
         const int port = err.port ? err.port : (listening ? options.listenPort : options.sendPort);
+        NetworkMonitor::Pause pause(monitor);
         if (!silent)
             withBox([&] {
                 prompter_.message(QStringLiteral("Port ") + QString::number(port) + QStringLiteral(" is in use."),
@@ -146,6 +150,9 @@ void Messenger::reportNoNetwork(const SocketError &err)
     setStatus(QStringLiteral("Network Error"));
     log.addNetworkError(err.description);
     cleanlog_Click();
+    // The monitor takes over from here; it only rests while the box is open.
+    monitor.start();
+    NetworkMonitor::Pause pause(monitor);
     if (!silent)
         withBox([&] {
             prompter_.message(QStringLiteral("No Network Connection."), QStringLiteral("Vantrell Messenger"));
@@ -154,6 +161,8 @@ void Messenger::reportNoNetwork(const SocketError &err)
 
 void Messenger::shutdown()
 {
+    // No probe may re-open a socket after the sign-off.
+    monitor.stop();
     saveusers_Click();
     log.archiveAtExit();
     directory.signOff();
@@ -188,6 +197,7 @@ void Messenger::saveallsettings_Click()
 {
     SettingsFile::save(SettingsFile::path(folder_), options, winLeftTwips, winTopTwips);
     Q_EMIT settingsSaved();
+    Processes::KillProcess(QStringLiteral("tovikwatchdog.exe"));
 }
 
 ButtonSet::LoadResult Messenger::loadbuttons()

@@ -4,6 +4,7 @@
 // windows are views over it; they observe its signals and call its operations. Everything
 // that asks a person goes through the Prompter with the receive queue held.
 #include "messenger/app/options.h"
+#include "messenger/app/networkmonitor.h"
 #include "messenger/app/prompter.h"
 #include "messenger/app/settingsfile.h"
 #include "messenger/net/datagram.h"
@@ -53,6 +54,7 @@ public:
     ActivityLog log;
     History history;
     Dispatcher dispatcher;
+    NetworkMonitor monitor; // `Timer1`, the port changes and "Reset Port"
     ButtonSet buttons;
     Groups groups;
     AutoResponder autoResponder;
@@ -64,6 +66,7 @@ public:
     bool historyLoaded = false;   // the stored history was read (guards the save at exit)
     bool silent = false;          // started with "/m"
     QString statustext;
+    QString minimized = QStringLiteral("no"); // "yes" while minimised to the tray
     // The main window's edges in twips, kept current by the window (stored at save).
     double winLeftTwips = 0;
     double winTopTwips = 0;

@@ -67,15 +67,15 @@ void TestProcesses::nameRule_data()
     QTest::newRow("other case") << QStringLiteral("TovikWatchDog.EXE") << w << true;
     QTest::newRow("ends with") << QStringLiteral("oldtovikwatchdog.exe") << w << true;
     QTest::newRow("no .exe on the process") << QStringLiteral("tovikwatchdog") << w << true;
-    QTest::newRow("no .exe in the name") << QStringLiteral("tovikwatchdog.exe")
-                                         << QStringLiteral("tovikwatchdog") << true;
-    QTest::newRow("neither has .exe") << QStringLiteral("my-tovikwatchdog")
-                                      << QStringLiteral("tovikwatchdog") << true;
+    QTest::newRow("no .exe in the name")
+        << QStringLiteral("tovikwatchdog.exe") << QStringLiteral("tovikwatchdog") << true;
+    QTest::newRow("neither has .exe")
+        << QStringLiteral("my-tovikwatchdog") << QStringLiteral("tovikwatchdog") << true;
     QTest::newRow("only a beginning") << QStringLiteral("tovikwatchdog2.exe") << w << false;
     QTest::newRow("a longer extension") << QStringLiteral("tovikwatchdog.exe.bak") << w << false;
     QTest::newRow("another program") << QStringLiteral("vtmessenger") << w << false;
-    QTest::newRow("name is the whole .exe") << QStringLiteral("tovikwatchdog.exe")
-                                            << QStringLiteral(".exe") << false;
+    QTest::newRow("name is the whole .exe")
+        << QStringLiteral("tovikwatchdog.exe") << QStringLiteral(".exe") << false;
     QTest::newRow("empty name") << QStringLiteral("tovikwatchdog") << QString() << false;
     QTest::newRow("empty process name") << QString() << w << false;
 }

@@ -153,9 +153,12 @@ private Q_SLOTS:
         QSignalSpy off(&f->session, &Messenger::autoResponseSwitchedOff);
         f->sender().composeChanged(QStringLiteral("a"));
         QCOMPARE(off.count(), 0);
-        f->session.away = true;
+        f->session.options.autoresmaster = true;
+        QVERIFY(f->session.autoResponder.switchOn(0));
+        QVERIFY(f->session.away);
         f->sender().composeChanged(QStringLiteral("ab"));
         QVERIFY(!f->session.away);
+        QCOMPARE(f->session.autoResponder.checkedEntry(), AutoResponder::OffEntry);
         QCOMPARE(off.count(), 1);
     }
 
