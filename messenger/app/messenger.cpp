@@ -112,6 +112,11 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
         if (lastSendError_.number != 0) {
             if (lastSendError_.description == Transport::noRouteText) {
                 reportNoNetwork(lastSendError_);
+                // The steps after this one are skipped, but the stored history is still read
+                // (or this run's messages could not be saved at exit without losing it) and
+                // the start-up counts as complete, as the program runs on.
+                historyLoaded = history.load(file(QStringLiteral("hist.dat")));
+                startupComplete = true;
                 return StartResult::NoNetwork;
             }
             break;
@@ -161,6 +166,9 @@ void Messenger::reportNoNetwork(const SocketError &err)
 
 void Messenger::shutdown()
 {
+    // Hold the queue for good: a datagram handled after the archive would write logtemp.txt
+    // again, or answer presence through a socket that is closed below.
+    transport.setBoxOpen(true);
     // No probe may re-open a socket after the sign-off.
     monitor.stop();
     saveusers_Click();
