@@ -81,6 +81,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("vtmessenger"));
     app.setQuitOnLastWindowClosed(false);
+    app.setStyleSheet(MainWindow::applicationStyle());
 
     bool silent = false;
     for (const QString &arg : app.arguments().mid(1))
@@ -108,6 +109,10 @@ int main(int argc, char *argv[])
     shutdownOnTerminationSignal(session, &app);
 #endif
     window.move(int(session.winLeftTwips / window.twipsPerPixelX()), int(session.winTopTwips / window.twipsPerPixelY()));
-    window.show();
+    // "/m" and "Minimize on Startup" go straight to the tray; otherwise the window shows.
+    if (silent || session.options.startminimized)
+        window.spotmin_Click();
+    else
+        window.show();
     return app.exec();
 }
