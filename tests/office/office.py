@@ -255,16 +255,18 @@ class Copy:
                           what or "%r in the log of %s" % (text, self.identity),
                           details=self.diagnostics)
 
-    def terminate(self):
-        """Ends the copy through its exit path (SIGTERM) and returns its exit status."""
-        self.process.send_signal(signal.SIGTERM)
+    def terminate(self, sig=signal.SIGTERM):
+        """Ends the copy through its exit path (SIGTERM or SIGINT); returns its exit status."""
+        self.process.send_signal(sig)
         try:
             return self.process.wait(DEADLINE)
         except subprocess.TimeoutExpired:
-            raise AssertionError("%s did not end after SIGTERM\n%s"
-                                 % (self.identity, self.diagnostics()))
+            raise AssertionError("%s did not end after %s\n%s"
+                                 % (self.identity, sig.name, self.diagnostics()))
 
     def kill(self):
+        if self.process is None:
+            return
         if self.running():
             self.process.kill()
             self.process.wait()

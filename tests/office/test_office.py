@@ -10,12 +10,13 @@ OFFICE_KEEP=1 keeps the copies' folders for a look afterwards.
 
 import os
 import random
+import signal
 import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from office import CRLF, SENDING_PORT, Office  # noqa: E402
+from office import CRLF, SENDING_PORT, Office, read_text, wait_until  # noqa: E402
 
 PEER = "[PEER\\BOT]"
 
@@ -39,9 +40,8 @@ class OfficeTest(unittest.TestCase):
         bob = self.start(2, "pc2", "bob", "Bob Stone")
         entries = {alice.identity + "=ALICE", bob.identity + "=BOB STONE"}
         for copy in (alice, bob):
-            self.office_wait(lambda c=copy: entries <= set(c.users()),
-                             "both entries in the users.txt of " + copy.identity, copy)
-            self.assertEqual(len(copy.users()), len(set(copy.users())), copy.users())
+            self.office_wait(lambda c=copy: sorted(c.users()) == sorted(entries),
+                             "exactly both entries in the users.txt of " + copy.identity, copy)
             self.assertTrue(copy.running())
 
     def test_message_reaches_only_its_addressee(self):
@@ -90,26 +90,29 @@ class OfficeTest(unittest.TestCase):
 
     def test_terminate_signs_off_and_archives_the_log(self):
         alice = self.start(1, "pc1", "alice", "Alice")
-        self.peer.send(PEER + alice.identity + "ROBOT> before the end")
-        alice.wait_for_log("ROBOT> before the end")
-        self.assertEqual(alice.archives(), [])
+        bob = self.start(2, "pc2", "bob", "Bob")
+        for copy in (alice, bob):
+            self.peer.send(PEER + copy.identity + "ROBOT> before the end")
+            copy.wait_for_log("ROBOT> before the end")
+            self.assertEqual(copy.archives(), [])
 
-        self.assertEqual(alice.terminate(), 0)
-        _, port, _ = self.peer.wait_for("-**" + alice.identity + "=ALICE", "the sign-off")
-        self.assertEqual(port, SENDING_PORT)
-        self.assertIsNone(alice.log(), "logs/logtemp.txt is left after an orderly exit")
-        archives = alice.archives()
-        self.assertEqual(len(archives), 1, archives)
-        with open(os.path.join(alice.folder, "logs", archives[0]), "rb") as f:
-            archive = f.read().decode("cp1252")
-        self.assertIn(msg_from(PEER, "ROBOT> before the end"), archive)
-        self.assertTrue(archive.rstrip(CRLF).endswith("QM.\t" + CRLF + "---"), archive[-200:])
-        self.assertIn(alice.identity + "=ALICE", alice.users())
-        signoffs = [d for d in self.peer.received() if d[2].startswith("-**")]
-        self.assertEqual(len(signoffs), 1, signoffs)
+        for copy, sig in ((alice, signal.SIGTERM), (bob, signal.SIGINT)):
+            with self.subTest(signal=sig.name):
+                self.assertEqual(copy.terminate(sig), 0)
+                signoff = "-**%s=%s" % (copy.identity, copy.name)
+                _, port, _ = self.peer.wait_for(signoff, "the sign-off of " + copy.identity)
+                self.assertEqual(port, SENDING_PORT)
+                self.assertIsNone(copy.log(), "logs/logtemp.txt is left after an orderly exit")
+                archives = copy.archives()
+                self.assertEqual(len(archives), 1, archives)
+                archive = read_text(os.path.join(copy.folder, "logs", archives[0]))
+                self.assertIn(msg_from(PEER, "ROBOT> before the end"), archive)
+                self.assertTrue(archive.endswith("QM.\t" + CRLF + "---" + CRLF), archive[-200:])
+                self.assertIn("%s=%s" % (copy.identity, copy.name), copy.users())
+                signoffs = [d for d in self.peer.received() if d[2] == signoff]
+                self.assertEqual(len(signoffs), 1, signoffs)
 
     def office_wait(self, predicate, what, copy):
-        from office import wait_until
         wait_until(predicate, what, details=copy.diagnostics)
 
 
