@@ -46,7 +46,8 @@ bool installTerminationHandlers()
     action.sa_handler = onTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    return ::sigaction(SIGTERM, &action, nullptr) == 0 && ::sigaction(SIGINT, &action, nullptr) == 0;
+    return ::sigaction(SIGTERM, &action, nullptr) == 0 &&
+           ::sigaction(SIGINT, &action, nullptr) == 0;
 }
 
 // Called once the start-up is over: a signal that came earlier waits in the pipe and is
@@ -97,7 +98,8 @@ int main(int argc, char *argv[])
     // exit(), not quit(): quit() first asks every window to close, and the main window answers
     // a close with the shutdown, which would then run again and ask to quit again.
     QObject::connect(
-        &session, &Messenger::quitRequested, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
+        &session, &Messenger::quitRequested, &app, [] { QCoreApplication::exit(0); },
+        Qt::QueuedConnection);
 
     const QScreen *screen = app.primaryScreen();
     const QSizeF screenTwips(screen->geometry().width() * window.twipsPerPixelX(),
@@ -108,7 +110,8 @@ int main(int argc, char *argv[])
 #ifdef Q_OS_UNIX
     shutdownOnTerminationSignal(session, &app);
 #endif
-    window.move(int(session.winLeftTwips / window.twipsPerPixelX()), int(session.winTopTwips / window.twipsPerPixelY()));
+    window.move(int(session.winLeftTwips / window.twipsPerPixelX()),
+                int(session.winTopTwips / window.twipsPerPixelY()));
     // "/m" and "Minimize on Startup" go straight to the tray; otherwise the window shows.
     if (silent || session.options.startminimized)
         window.spotmin_Click();

@@ -188,17 +188,20 @@ class Copy:
     """One vtmessenger on its own workstation with its own program folder."""
 
     def __init__(self, office, workstation, computer, user, name, **settings):
+        """`name` None: no settings.txt, so the copy runs its first start, where the box for
+        the name is answered with its default, the user name."""
         self.office = office
         self.workstation = workstation
         self.computer = computer
         self.user = user
-        self.name = name.upper()
+        self.name = (user if name is None else name).upper()
         self.identity = "[%s\\%s]" % (computer.upper(), user.upper())
         self.folder = os.path.join(office.root, "ws%d" % workstation)
         for sub in ("home", "run", "config", "data", "cache"):
             os.makedirs(os.path.join(self.folder, "private", sub), mode=0o700, exist_ok=True)
-        with open(self.file("settings.txt"), "wb") as f:
-            f.write(settings_text(name, **settings).encode(CODEPAGE))
+        if name is not None:
+            with open(self.file("settings.txt"), "wb") as f:
+                f.write(settings_text(name, **settings).encode(CODEPAGE))
         self.process = None
 
     def file(self, name):

@@ -44,6 +44,15 @@ class OfficeTest(unittest.TestCase):
                              "exactly both entries in the users.txt of " + copy.identity, copy)
             self.assertTrue(copy.running())
 
+    def test_first_start_without_a_person(self):
+        # No settings.txt: the name box must not wait for anybody.
+        carol = self.start(3, "pc3", "carol", None)
+        settings = read_text(carol.file("settings.txt"))
+        self.assertIn("[MY NAME             ]=CAROL" + CRLF, settings)
+        self.assertIn("[LISTENINGPORT       ]=4111" + CRLF, settings)
+        self.peer.send(PEER + carol.identity + "ROBOT> welcome")
+        carol.wait_for_log(msg_from(PEER, "ROBOT> welcome"))
+
     def test_message_reaches_only_its_addressee(self):
         alice = self.start(1, "pc1", "alice", "Alice")
         bob = self.start(2, "pc2", "bob", "Bob")

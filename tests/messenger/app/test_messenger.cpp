@@ -32,7 +32,8 @@ bool loopbackOnly()
 QString foreignInterface()
 {
     for (const QNetworkInterface &i : QNetworkInterface::allInterfaces()) {
-        if (!i.flags().testFlag(QNetworkInterface::IsUp) || i.flags().testFlag(QNetworkInterface::IsLoopBack))
+        if (!i.flags().testFlag(QNetworkInterface::IsUp) ||
+            i.flags().testFlag(QNetworkInterface::IsLoopBack))
             continue;
         if (i.name() != QLatin1String("vt0") && i.name() != QLatin1String("vt1"))
             return i.name();
@@ -40,16 +41,18 @@ QString foreignInterface()
     return QString();
 }
 
-#define REQUIRE_NETWORK(wantLoopbackOnly)                                                                    \
-    do {                                                                                                     \
-        if (loopbackOnly() != (wantLoopbackOnly))                                                            \
-            QSKIP((wantLoopbackOnly) ? "runs in the loopback-only namespace (VT_LOOPBACK_ONLY=1)"            \
-                                     : "needs the namespace with a LAN, not the loopback-only one");         \
-        const QString iface = foreignInterface();                                                            \
-        if (!iface.isEmpty())                                                                                \
-            QSKIP(qPrintable(QStringLiteral("interface %1 is up: not inside a private network namespace; "   \
-                                            "run under scripts/netns-run")                                   \
-                                 .arg(iface)));                                                              \
+#define REQUIRE_NETWORK(wantLoopbackOnly)                                                          \
+    do {                                                                                           \
+        if (loopbackOnly() != (wantLoopbackOnly))                                                  \
+            QSKIP((wantLoopbackOnly)                                                               \
+                      ? "runs in the loopback-only namespace (VT_LOOPBACK_ONLY=1)"                 \
+                      : "needs the namespace with a LAN, not the loopback-only one");              \
+        const QString iface = foreignInterface();                                                  \
+        if (!iface.isEmpty())                                                                      \
+            QSKIP(qPrintable(                                                                      \
+                QStringLiteral("interface %1 is up: not inside a private network namespace; "      \
+                               "run under scripts/netns-run")                                      \
+                    .arg(iface)));                                                                 \
     } while (false)
 
 // Answers the boxes from a script and notes each one with the hold state it was shown in.
@@ -79,7 +82,8 @@ public:
         boxes.append({QStringLiteral("question"), text, title, QString(), held_()});
         return Answer::No;
     }
-    bool input(const QString &prompt, const QString &title, const QString &defaultText, QString *answer) override
+    bool input(const QString &prompt, const QString &title, const QString &defaultText,
+               QString *answer) override
     {
         boxes.append({QStringLiteral("input"), prompt, title, defaultText, held_()});
         *answer = inputAnswer;
@@ -134,8 +138,9 @@ private:
     void prepareHistory()
     {
         History stored;
-        stored.addRow(History::receivedRow(kNow.addDays(-1), QStringLiteral("Ann"), QStringLiteral("ANN> yesterday"),
-                                           kMe, QStringLiteral("Ann Msg 10:15 pm")));
+        stored.addRow(History::receivedRow(kNow.addDays(-1), QStringLiteral("Ann"),
+                                           QStringLiteral("ANN> yesterday"), kMe,
+                                           QStringLiteral("Ann Msg 10:15 pm")));
         QVERIFY(stored.save(path(QStringLiteral("hist.dat"))));
     }
 
@@ -148,7 +153,8 @@ private:
 
     void makeSession()
     {
-        prompter = std::make_unique<ScriptedPrompter>([this] { return session->transport.boxopen(); });
+        prompter =
+            std::make_unique<ScriptedPrompter>([this] { return session->transport.boxopen(); });
         session = std::make_unique<Messenger>(dir->path(), *prompter, [] { return kNow; });
     }
 
@@ -197,10 +203,11 @@ private Q_SLOTS:
         QCOMPARE(session->history.rows().size(), 1);
 
         // The own announcements come back through the socket and the dispatcher.
-        QTRY_COMPARE_WITH_TIMEOUT(session->directory.allusers, QStringList{QStringLiteral("Me")}, 5000);
-        QCOMPARE(session->directory.userlist, QStringList{kMe + QStringLiteral("=ME")});
-        QTRY_COMPARE_WITH_TIMEOUT(readFile(path(QStringLiteral("users.txt"))), kMe + QStringLiteral("=ME") + kCrLf,
+        QTRY_COMPARE_WITH_TIMEOUT(session->directory.allusers, QStringList{QStringLiteral("Me")},
                                   5000);
+        QCOMPARE(session->directory.userlist, QStringList{kMe + QStringLiteral("=ME")});
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(path(QStringLiteral("users.txt"))),
+                                  kMe + QStringLiteral("=ME") + kCrLf, 5000);
     }
 
     void takenPortEndsTheStart_data()
@@ -208,8 +215,10 @@ private Q_SLOTS:
         QTest::addColumn<int>("taken");
         QTest::addColumn<bool>("silent");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("listening port") << 47521 << false << QStringList{QStringLiteral("Port 47521 is in use.")};
-        QTest::newRow("sending port") << 47522 << false << QStringList{QStringLiteral("Port 47522 is in use.")};
+        QTest::newRow("listening port")
+            << 47521 << false << QStringList{QStringLiteral("Port 47521 is in use.")};
+        QTest::newRow("sending port")
+            << 47522 << false << QStringList{QStringLiteral("Port 47522 is in use.")};
         QTest::newRow("listening port, /m") << 47521 << true << QStringList();
     }
 
@@ -221,7 +230,8 @@ private Q_SLOTS:
         QFETCH(QStringList, messages);
         prepareSettings(47521, 47522);
         QUdpSocket holder;
-        QVERIFY(holder.bind(QHostAddress::AnyIPv4, quint16(taken), QAbstractSocket::DontShareAddress));
+        QVERIFY(
+            holder.bind(QHostAddress::AnyIPv4, quint16(taken), QAbstractSocket::DontShareAddress));
         session->silent = silent;
         QSignalSpy quit(session.get(), &Messenger::quitRequested);
         QSignalSpy sent(&session->directory, &Directory::send);
@@ -261,10 +271,13 @@ private Q_SLOTS:
 
         QVERIFY(!QFile::exists(session->log.currentFile()));
         const QString archive = readFile(path(QStringLiteral("logs/log081021221530.txt")));
-        QVERIFY(archive.contains(QStringLiteral("Msg from [PC2\\ANN]\t\r\nANN> shown before the end\r\n---")));
-        QVERIFY2(archive.endsWith(QStringLiteral("QM.\t\r\n---\r\n")), qPrintable(archive.right(40)));
+        QVERIFY(archive.contains(
+            QStringLiteral("Msg from [PC2\\ANN]\t\r\nANN> shown before the end\r\n---")));
+        QVERIFY2(archive.endsWith(QStringLiteral("QM.\t\r\n---\r\n")),
+                 qPrintable(archive.right(40)));
         QVERIFY(session->log.lstMessages().isEmpty());
-        QVERIFY(readFile(path(QStringLiteral("settings.txt"))).contains(QStringLiteral("[MY NAME             ]=ME")));
+        QVERIFY(readFile(path(QStringLiteral("settings.txt")))
+                    .contains(QStringLiteral("[MY NAME             ]=ME")));
         QVERIFY(QFile::exists(path(QStringLiteral("users.txt"))));
         const QList<HistoryRow> rows = storedHistory();
         QCOMPARE(rows.size(), 2);
@@ -285,9 +298,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QStringList>("messages");
         const QStringList noNetwork{QStringLiteral("No Network Connection.")};
-        QTest::newRow("name typed") << true << QStringLiteral("ann lee") << false << QStringLiteral("ANN LEE")
-                                    << noNetwork;
-        QTest::newRow("box cancelled") << false << QStringLiteral("ignored") << false << QString() << noNetwork;
+        QTest::newRow("name typed")
+            << true << QStringLiteral("ann lee") << false << QStringLiteral("ANN LEE") << noNetwork;
+        QTest::newRow("box cancelled")
+            << false << QStringLiteral("ignored") << false << QString() << noNetwork;
         QTest::newRow("/m: still asked for the name, no network box")
             << true << QStringLiteral("Ann") << true << QStringLiteral("ANN") << QStringList();
     }
@@ -317,9 +331,11 @@ private Q_SLOTS:
 
         QCOMPARE(session->options.friendlyname, name);
         const QString settings = readFile(SettingsFile::path(dir->path()));
-        QVERIFY2(settings.contains(QStringLiteral("[MY NAME             ]=") + name + kCrLf), qPrintable(settings));
+        QVERIFY2(settings.contains(QStringLiteral("[MY NAME             ]=") + name + kCrLf),
+                 qPrintable(settings));
         QCOMPARE(session->statustext, QStringLiteral("Network Error"));
-        QVERIFY(readFile(session->log.currentFile()).contains(QStringLiteral("Network Error No route to host.")));
+        QVERIFY(readFile(session->log.currentFile())
+                    .contains(QStringLiteral("Network Error No route to host.")));
         QVERIFY(!session->transport.boxopen());
         QVERIFY(session->startupComplete);
     }

@@ -189,10 +189,13 @@ private Q_SLOTS:
         QTest::newRow("to all") << kAnn + QStringLiteral("[ALL]") + body << false << true;
         QTest::newRow("own, to a user") << kMe + kAnn + body << true << false;
         QTest::newRow("own, to myself") << kMe + kMe + body << true << false;
-        QTest::newRow("own, to all, SHOWOWN off") << kMe + QStringLiteral("[ALL]") + body << false << false;
-        QTest::newRow("own, to all, SHOWOWN on") << kMe + QStringLiteral("[ALL]") + body << true << true;
+        QTest::newRow("own, to all, SHOWOWN off")
+            << kMe + QStringLiteral("[ALL]") + body << false << false;
+        QTest::newRow("own, to all, SHOWOWN on")
+            << kMe + QStringLiteral("[ALL]") + body << true << true;
         QTest::newRow("to another user") << kAnn + kBob + body << false << false;
-        QTest::newRow("to a failed lookup") << kAnn + QStringLiteral("[---]") + body << false << false;
+        QTest::newRow("to a failed lookup")
+            << kAnn + QStringLiteral("[---]") + body << false << false;
     }
 
     void addresseeFilter()
@@ -243,18 +246,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("marker");
         QTest::newRow("known sender, to me")
-            << QStringList{kAnn + QStringLiteral("=ANN LEE")} << kMe << QTime(22, 15, 30) << QStringLiteral("ANN LEE")
-            << QStringLiteral("Ann Lee") << QStringLiteral("Ann Lee Msg 10:15 pm") << QString();
+            << QStringList{kAnn + QStringLiteral("=ANN LEE")} << kMe << QTime(22, 15, 30)
+            << QStringLiteral("ANN LEE") << QStringLiteral("Ann Lee")
+            << QStringLiteral("Ann Lee Msg 10:15 pm") << QString();
         QTest::newRow("known sender, to all, morning")
-            << QStringList{kAnn + QStringLiteral("=ANN LEE")} << QStringLiteral("[ALL]") << QTime(9, 5, 0)
-            << QStringLiteral("ANN LEE") << QStringLiteral("Ann Lee") << QStringLiteral("Ann Lee Msg 09:05 am")
-            << QStringLiteral("(Sent to ALL)");
+            << QStringList{kAnn + QStringLiteral("=ANN LEE")} << QStringLiteral("[ALL]")
+            << QTime(9, 5, 0) << QStringLiteral("ANN LEE") << QStringLiteral("Ann Lee")
+            << QStringLiteral("Ann Lee Msg 09:05 am") << QStringLiteral("(Sent to ALL)");
         QTest::newRow("unknown sender: the identity")
-            << QStringList() << kMe << QTime(12, 0, 0) << QStringLiteral("[PC2\\ANN]") << QStringLiteral("[pc2\\ann]")
-            << QStringLiteral("[pc2\\ann] Msg 12:00 pm") << QString();
+            << QStringList() << kMe << QTime(12, 0, 0) << QStringLiteral("[PC2\\ANN]")
+            << QStringLiteral("[pc2\\ann]") << QStringLiteral("[pc2\\ann] Msg 12:00 pm")
+            << QString();
         QTest::newRow("sender after another user, just after midnight")
-            << QStringList{kBob + QStringLiteral("=BOB"), kAnn + QStringLiteral("=ANN")} << kMe << QTime(0, 30, 0)
-            << QStringLiteral("ANN") << QStringLiteral("Ann") << QStringLiteral("Ann Msg 12:30 am") << QString();
+            << QStringList{kBob + QStringLiteral("=BOB"), kAnn + QStringLiteral("=ANN")} << kMe
+            << QTime(0, 30, 0) << QStringLiteral("ANN") << QStringLiteral("Ann")
+            << QStringLiteral("Ann Msg 12:30 am") << QString();
     }
 
     void shownMessage()
@@ -317,12 +323,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("body");
         QTest::addColumn<QString>("head");
         QTest::addColumn<QString>("main");
-        QTest::newRow("speaker") << QStringLiteral("ANN> hello") << QStringLiteral("ANN>") << QStringLiteral("hello");
-        QTest::newRow("no \"> \"") << QStringLiteral("hello>there") << QString() << QStringLiteral("hello>there");
+        QTest::newRow("speaker") << QStringLiteral("ANN> hello") << QStringLiteral("ANN>")
+                                 << QStringLiteral("hello");
+        QTest::newRow("no \"> \"")
+            << QStringLiteral("hello>there") << QString() << QStringLiteral("hello>there");
         QTest::newRow("conversation: first speaker only")
-            << QStringLiteral("ANN> hi\r\nME> yes") << QStringLiteral("ANN>") << QStringLiteral("hi\r\nME> yes");
+            << QStringLiteral("ANN> hi\r\nME> yes") << QStringLiteral("ANN>")
+            << QStringLiteral("hi\r\nME> yes");
         QTest::newRow("empty body") << QString() << QString() << QString();
-        QTest::newRow("ends with \"> \"") << QStringLiteral("ANN> ") << QStringLiteral("ANN>") << QString();
+        QTest::newRow("ends with \"> \"")
+            << QStringLiteral("ANN> ") << QStringLiteral("ANN>") << QString();
     }
 
     void historyRowSplitsTheBody()
@@ -376,7 +386,8 @@ private Q_SLOTS:
         for (int i = 0; i < PopupSlots::SlotCount; ++i) {
             now = kEvening.addSecs(i);
             feed(kAnn + kMe + QStringLiteral("ANN> message %1").arg(i));
-            QCOMPARE(session->popupSlots.state(i).message, QStringLiteral("ANN> message %1").arg(i));
+            QCOMPARE(session->popupSlots.state(i).message,
+                     QStringLiteral("ANN> message %1").arg(i));
         }
         QCOMPARE(session->popupSlots.pucount(), QStringLiteral("0"));
         // Slot 3 is closed and reopened: it is now the newest, slot 0 stays the oldest.
@@ -407,7 +418,8 @@ private Q_SLOTS:
         QTest::newRow("filtered") << kAnn + kBob + QStringLiteral("ANN> hi") << false << true;
         QTest::newRow("own broadcast") << kMe + QStringLiteral("[ALL]ME> hi") << false << true;
         QTest::newRow("away") << kAnn + kMe + QStringLiteral("ANN> hi") << true << true;
-        QTest::newRow("presence") << QStringLiteral("**-") + kAnn + QStringLiteral("=ANN") << false << false;
+        QTest::newRow("presence") << QStringLiteral("**-") + kAnn + QStringLiteral("=ANN") << false
+                                  << false;
         QTest::newRow("no second bracket") << kAnn + QStringLiteral("ANN> hi") << false << false;
     }
 
