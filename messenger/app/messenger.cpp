@@ -31,6 +31,7 @@ Messenger::Messenger(const QString &folder, Prompter &prompter, Clock clock, QOb
     connect(&directory, &Directory::send, this, [this](const QString &text) { broadcast(text); });
     connect(&directory, &Directory::statusText, this, &Messenger::setStatus);
     connect(&directory, &Directory::directoryGrew, this, &Messenger::saveusers_Click);
+    resetPortsHook = [this] { monitor.resetPorts(); };
     awayHandler = [this](const Datagram::Message &message) { autoResponder.handle(message); };
 }
 
@@ -96,10 +97,14 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
 
     // Binding: a taken port ends the program, anything else stops or skips as it must.
     SocketError err;
-    if (!transport.bindListening(options.listenPort, &err) && handleStartupError(err, true))
-        return StartResult::PortInUse;
-    if (!transport.bindSending(options.sendPort, &err) && handleStartupError(err, false))
-        return StartResult::PortInUse;
+    if (!transport.bindListening(options.listenPort, &err)) {
+        if (const auto stop = handleStartupError(err, true))
+            return *stop;
+    }
+    if (!transport.bindSending(options.sendPort, &err)) {
+        if (const auto stop = handleStartupError(err, false))
+            return *stop;
+    }
 
     log.addStartMark();
     cleanlog_Click();
@@ -110,15 +115,8 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
         lastSendError_ = SocketError();
         transport.withBoxOpen([this] { directory.announce(); });
         if (lastSendError_.number != 0) {
-            if (lastSendError_.description == Transport::noRouteText) {
-                reportNoNetwork(lastSendError_);
-                // The steps after this one are skipped, but the stored history is still read
-                // (or this run's messages could not be saved at exit without losing it) and
-                // the start-up counts as complete, as the program runs on.
-                historyLoaded = history.load(file(QStringLiteral("hist.dat")));
-                startupComplete = true;
-                return StartResult::NoNetwork;
-            }
+            if (lastSendError_.description == Transport::noRouteText)
+                return stopWithoutNetwork(lastSendError_);
             break;
         }
         if (!directory.allusers.isEmpty())
@@ -131,7 +129,18 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
     return StartResult::Running;
 }
 
-bool Messenger::handleStartupError(const SocketError &err, bool listening)
+Messenger::StartResult Messenger::stopWithoutNetwork(const SocketError &err)
+{
+    reportNoNetwork(err);
+    // The steps after this one are skipped, but the stored history is still read (or this
+    // run's messages could not be saved at exit without losing it) and the start-up counts
+    // as complete, as the program runs on and the monitor takes over.
+    historyLoaded = history.load(file(QStringLiteral("hist.dat")));
+    startupComplete = true;
+    return StartResult::NoNetwork;
+}
+
+std::optional<Messenger::StartResult> Messenger::handleStartupError(const SocketError &err, bool listening)
 {
     if (err.description == Transport::addressInUseText) {
         const int port = err.port ? err.port : (listening ? options.listenPort : options.sendPort);
@@ -142,12 +151,12 @@ bool Messenger::handleStartupError(const SocketError &err, bool listening)
                                   QStringLiteral("Vantrell Messenger"));
             });
         Q_EMIT quitRequested();
-        return true;
+        return StartResult::PortInUse;
     }
     if (err.description == Transport::noRouteText)
-        reportNoNetwork(err);
+        return stopWithoutNetwork(err);
     // Any other failure skips the step.
-    return false;
+    return std::nullopt;
 }
 
 void Messenger::reportNoNetwork(const SocketError &err)

@@ -23,6 +23,7 @@
 #include <QObject>
 #include <QSizeF>
 #include <functional>
+#include <optional>
 
 class Messenger final : public QObject
 {
@@ -95,7 +96,8 @@ public:
     void setStatus(const QString &text);
     // Datagrams go here instead of the sending socket when set (tests capture them).
     std::function<bool(const QString &text, SocketError *err)> sendHook;
-    // "Reset Port" after a transmission when RESETPORTS is on; set by the port management.
+    // "Reset Port" after a transmission when RESETPORTS is on: the monitor's reset, unless a
+    // test counts the calls instead.
     std::function<void()> resetPortsHook;
     // Every Send, reply and change of the compose box switches automatic response off.
     void switchAutoResponseOff();
@@ -124,7 +126,9 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    bool handleStartupError(const SocketError &err, bool listening);
+    // Nothing when the start-up goes on with the next step, else how it ends.
+    std::optional<StartResult> handleStartupError(const SocketError &err, bool listening);
+    StartResult stopWithoutNetwork(const SocketError &err);
     void reportNoNetwork(const SocketError &err);
 
     QString folder_;
