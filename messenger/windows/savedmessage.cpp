@@ -156,8 +156,8 @@ QString SavedMessage::saveLog(const QString &viewerText)
 
 QString SavedMessage::save(const QString &fileName, const Builder &lines)
 {
-    // One level only: a missing Documents folder is a failure, not something to make.
-    if (!QFileInfo::exists(folder_) && !QDir().mkdir(folder_)) {
+    // A fresh Linux account often has no Documents folder yet: make the whole path.
+    if (!QFileInfo(folder_).isDir() && !QDir().mkpath(folder_)) {
         reportFailure();
         return QString();
     }

@@ -208,11 +208,21 @@ private Q_SLOTS:
         QVERIFY(!Fixture::bytes(second).contains("Patient arrived?"));
     }
 
+    // A missing Documents folder is made along with the messages folder.
+    void missingDocumentsFolderIsMade()
+    {
+        const QString where = f->dir.filePath(QStringLiteral("Documents/QMmessages"));
+        const QString path = f->saver(where).printbtn_Click(4);
+        QVERIFY(!path.isEmpty());
+        QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(where).absoluteFilePath());
+        QVERIFY(f->prompter.messages.isEmpty());
+    }
+
     void cannotCreateFile_data()
     {
         QTest::addColumn<QString>("where");
         QTest::addColumn<bool>("openerWorks");
-        QTest::newRow("parent folder missing") << QStringLiteral("Documents/QMmessages") << true;
+        QTest::newRow("parent is a file") << QStringLiteral("blocker/QMmessages") << true;
         QTest::newRow("a file has the folder's name") << QStringLiteral("blocker") << true;
         QTest::newRow("editor cannot be started") << QStringLiteral("QMmessages") << false;
     }
