@@ -127,7 +127,7 @@ MainWindow::MainWindow(Messenger &session, QWidget *parent)
     send_->setToolTip(QStringLiteral("Send message"));
     send_->setProperty("primary", true);
 
-    // Quick-send buttons in two rows of six.
+    // Quick-send buttons in three rows of four, wide enough for their captions.
     auto *quick = new QGridLayout;
     quick->setSpacing(4);
     for (int k = 0; k < 12; ++k) {
@@ -140,7 +140,7 @@ MainWindow::MainWindow(Messenger &session, QWidget *parent)
         qb->setFocusPolicy(Qt::NoFocus);
         qb->setMinimumHeight(26);
         qb->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
-        quick->addWidget(qb, k / 6, k % 6);
+        quick->addWidget(qb, k / 4, k % 4);
         connect(qb, &QPushButton::clicked, this, [this, button] { qb_Click(button); });
     }
 
@@ -249,6 +249,9 @@ MainWindow::MainWindow(Messenger &session, QWidget *parent)
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) { session_.sender.setTab(tab); });
     connect(allusers_, &QListWidget::itemSelectionChanged, this, &MainWindow::userSelectionChanged);
+    // The current entry names the recipient on the status line; it moves without the
+    // selection changing when the keyboard moves through the list.
+    connect(allusers_, &QListWidget::currentRowChanged, this, &MainWindow::userSelectionChanged);
     connect(list1_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { session_.sender.chooseGroup(list1_->row(item)); });
     connect(checkallusers_, &QCheckBox::clicked, this,
@@ -263,8 +266,9 @@ MainWindow::MainWindow(Messenger &session, QWidget *parent)
     connect(soundon_, &QCheckBox::toggled, this, [this](bool on) { session_.options.soundon = on; });
 
     wireSession();
-    resize(int(SettingsFile::MainWindowWidth / twipsPerPixelX()) + 40,
-           int(SettingsFile::MainWindowHeight / twipsPerPixelY()) + 60);
+    // A little larger than the older copies' 8205 x 5370 twips, for today's fonts.
+    resize(int(SettingsFile::MainWindowWidth / twipsPerPixelX()) + 80,
+           int(SettingsFile::MainWindowHeight / twipsPerPixelY()) + 110);
 }
 
 MainWindow::~MainWindow() = default;
