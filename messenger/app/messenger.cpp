@@ -210,11 +210,31 @@ void Messenger::saveusers_Click()
     saveallsettings_Click();
 }
 
-void Messenger::saveallsettings_Click()
+bool Messenger::saveallsettings_Click()
 {
-    SettingsFile::save(SettingsFile::path(folder_), options, winLeftTwips, winTopTwips);
+    const bool saved = SettingsFile::save(SettingsFile::path(folder_), options, winLeftTwips, winTopTwips);
     Q_EMIT settingsSaved();
     Processes::KillProcess(QStringLiteral("tovikwatchdog.exe"));
+    return saved;
+}
+
+void Messenger::Command1_Click()
+{
+    QString answer;
+    const bool given = withBox([&] {
+        return prompter_.input(QStringLiteral("Please enter your name:") + kCrLf,
+                               QStringLiteral("Change your Vantrell Messenger Name"),
+                               options.friendlyname, &answer);
+    });
+    // A name of blanks only would show as nobody in every list.
+    if (!given || answer.trimmed().isEmpty())
+        return;
+    // A line break would make every copy drop the announcement as malformed.
+    answer.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    options.friendlyname = Datagram::upper(answer);
+    directory.refreshUser();
+    directory.announce();
+    saveallsettings_Click();
 }
 
 ButtonSet::LoadResult Messenger::loadbuttons()

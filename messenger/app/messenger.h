@@ -83,9 +83,14 @@ public:
     // --- Operations with the program's names ---
     void loadusers_Click();
     void saveusers_Click();
-    void saveallsettings_Click();
+    // False when the settings file could not be written (the old file is then left as it was).
+    bool saveallsettings_Click();
     void cleanlog_Click();
     void getusers_Click() { directory.announce(); }
+    // Own-name change: asks for the display name (the current one as default); an empty or
+    // blank answer, or Cancel, changes nothing. Otherwise announces the new name and saves
+    // the settings.
+    void Command1_Click();
     // The button set and the groups loaded from their files; a file that could not be
     // read, or is incomplete, is told in a box (not with "/m").
     ButtonSet::LoadResult loadbuttons();
