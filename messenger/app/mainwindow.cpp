@@ -254,6 +254,10 @@ MainWindow::MainWindow(Messenger &session, QWidget *parent)
     connect(allusers_, &QListWidget::currentRowChanged, this, &MainWindow::userSelectionChanged);
     connect(list1_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem *item) { session_.sender.chooseGroup(list1_->row(item)); });
+    connect(list1_, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            session_.sender.chooseGroup(row);
+    });
     connect(checkallusers_, &QCheckBox::clicked, this,
             [this](bool ticked) { session_.sender.setCheckallusers(ticked); });
     connect(configgroups, &QPushButton::clicked, this, &MainWindow::configureGroupsRequested);
@@ -671,11 +675,14 @@ void MainWindow::recallSent(int row)
         userSelectionChanged();
     } else if (tab == Sender::GroupsTab) {
         const int group = entry[HistoryRow::RecallIndex].toInt();
-        list1_->clearSelection();
-        if (group >= 0 && group < list1_->count()) {
-            list1_->setCurrentRow(group);
-            session_.sender.chooseGroup(group);
+        {
+            const QSignalBlocker block(list1_);
+            list1_->clearSelection();
+            if (group >= 0 && group < list1_->count())
+                list1_->setCurrentRow(group);
         }
+        if (group >= 0 && group < list1_->count())
+            session_.sender.chooseGroup(group);
     }
 }
 

@@ -396,6 +396,40 @@ private Q_SLOTS:
         QVERIFY(recall->isVisible());
     }
 
+    // A message sent to a group comes back from the history with that group chosen again.
+    void historyRecallsTheGroup()
+    {
+        f->session.groups.group[1] = {QStringLiteral("Bob")};
+        f->session.groups.group[2] = {QStringLiteral("Carl")};
+        f->window->setGroupList({QStringLiteral("Front desk") + QString(30, u' ') + QStringLiteral("1"),
+                                 QStringLiteral("Lab") + QString(30, u' ') + QStringLiteral("2")});
+        auto *tabs = f->child<QTabWidget>("SSTab1");
+        auto *groups = f->child<QListWidget>("List1");
+        tabs->setCurrentIndex(1);
+        QCOMPARE(groups->item(1)->text(), QStringLiteral("Lab"));
+        QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, groups->visualItemRect(groups->item(1)).center());
+        f->compose()->setPlainText(QStringLiteral("samples ready"));
+        QTest::mouseClick(f->child<QPushButton>("sendbtn"), Qt::LeftButton);
+        QCOMPARE(f->sent, QStringList{kAnn + kCarl + QStringLiteral("ANN> samples ready")});
+
+        // Another group and the other tab are chosen before the recall.
+        QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, groups->visualItemRect(groups->item(0)).center());
+        QCOMPARE(f->session.sender.currentGroup(), 0);
+        tabs->setCurrentIndex(0);
+        HistoryWindow *history = f->window->historyWindow();
+        history->show();
+        auto *list = f->child<QTreeWidget>("ListView1", history);
+        const QRect rect = list->visualItemRect(list->topLevelItem(0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QCOMPARE(tabs->currentIndex(), 1);
+        QCOMPARE(groups->currentRow(), 1);
+        QCOMPARE(f->compose()->toPlainText(), QStringLiteral("samples ready"));
+        QTest::mouseClick(f->child<QPushButton>("sendbtn"), Qt::LeftButton);
+        QCOMPARE(f->sent.size(), 2);
+        QCOMPARE(f->sent.last(), kAnn + kCarl + QStringLiteral("ANN> samples ready"));
+    }
+
     // The history's conversation area colours a reply over several lines without the
     // CR LF line ends shifting the colours.
     void historyColours()
