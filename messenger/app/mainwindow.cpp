@@ -53,7 +53,10 @@ QString colourCss(unsigned rgb)
 class ClickLabel final : public QLabel
 {
 public:
-    ClickLabel(std::function<void()> onClick, QWidget *parent) : QLabel(parent), onClick_(std::move(onClick)) {}
+    ClickLabel(std::function<void()> onClick, QWidget *parent)
+        : QLabel(parent), onClick_(std::move(onClick))
+    {
+    }
 
 protected:
     void mousePressEvent(QMouseEvent *event) override { event->accept(); }
@@ -109,10 +112,12 @@ MainWindow::MainWindow(Messenger &session, QWidget *parent)
     messagetext_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     messagetext_->setTabChangesFocus(true);
     messagetext_->installEventFilter(this);
-    notice_ = new ClickLabel([this] {
-        if (session_.away)
-            session_.autoResponder.switchOff();
-    }, this);
+    notice_ = new ClickLabel(
+        [this] {
+            if (session_.away)
+                session_.autoResponder.switchOff();
+        },
+        this);
     notice_->setObjectName(QStringLiteral("notice"));
     notice_->setVisible(false);
     entlabel1_ = new QLabel(this);
@@ -247,7 +252,8 @@ MainWindow::MainWindow(Messenger &session, QWidget *parent)
             anchorHistory();
     });
 
-    connect(tabs_, &QTabWidget::currentChanged, this, [this](int tab) { session_.sender.setTab(tab); });
+    connect(tabs_, &QTabWidget::currentChanged, this,
+            [this](int tab) { session_.sender.setTab(tab); });
     connect(allusers_, &QListWidget::itemSelectionChanged, this, &MainWindow::userSelectionChanged);
     // The current entry names the recipient on the status line; it moves without the
     // selection changing when the keyboard moves through the list.
@@ -266,8 +272,10 @@ MainWindow::MainWindow(Messenger &session, QWidget *parent)
     connect(clear_, &QPushButton::clicked, this, [this] { session_.sender.clear(); });
     connect(history_button_, &QPushButton::clicked, this, &MainWindow::LumoButton6_Click);
     connect(lastRec_, &QPushButton::clicked, this, &MainWindow::LumoButton5_Click);
-    connect(dissmissall_, &QPushButton::clicked, this, [this] { session_.popupSlots.dismissAll(); });
-    connect(soundon_, &QCheckBox::toggled, this, [this](bool on) { session_.options.soundon = on; });
+    connect(dissmissall_, &QPushButton::clicked, this,
+            [this] { session_.popupSlots.dismissAll(); });
+    connect(soundon_, &QCheckBox::toggled, this,
+            [this](bool on) { session_.options.soundon = on; });
 
     wireSession();
     // A little larger than the older copies' 8205 x 5370 twips, for today's fonts.
@@ -281,11 +289,13 @@ void MainWindow::buildTitleBar()
 {
     title_ = new QLabel(QStringLiteral("Vantrell Messenger "), this);
     title_->setObjectName(QStringLiteral("title"));
-    title_->setStyleSheet(QStringLiteral("color: white; font-size: 13pt; font-weight: bold; background: transparent;"));
+    title_->setStyleSheet(QStringLiteral(
+        "color: white; font-size: 13pt; font-weight: bold; background: transparent;"));
     const QString titleButton = QStringLiteral(
         "QPushButton { background: transparent; color: white; border: 1px solid transparent;"
         " border-radius: 4px; padding: 2px 8px; font-weight: bold; }"
-        "QPushButton:hover { background: rgba(255,255,255,45); border-color: rgba(255,255,255,90); }"
+        "QPushButton:hover { background: rgba(255,255,255,45); border-color: rgba(255,255,255,90); "
+        "}"
         "QPushButton:pressed { background: rgba(255,255,255,80); }");
     auto make = [&](const QString &caption, const QString &name, const QString &tip) {
         auto *b = new QPushButton(caption, this);
@@ -297,15 +307,18 @@ void MainWindow::buildTitleBar()
     };
     settings_ = make(QStringLiteral("Settings"), QStringLiteral("LumoButton1"),
                      QStringLiteral("Change Options, Settings, View Logs"));
-    auto_ = make(QStringLiteral("Auto"), QStringLiteral("LumoButton2"), QStringLiteral("Auto Respond"));
+    auto_ =
+        make(QStringLiteral("Auto"), QStringLiteral("LumoButton2"), QStringLiteral("Auto Respond"));
     auto_->setVisible(false);
     auto_->setEnabled(false);
-    minimize_ = make(QStringLiteral("-"), QStringLiteral("LumoButton4"), QStringLiteral("Minimize"));
+    minimize_ =
+        make(QStringLiteral("-"), QStringLiteral("LumoButton4"), QStringLiteral("Minimize"));
     exit_ = make(QStringLiteral("X"), QStringLiteral("LumoButton3"), QStringLiteral("Close"));
     minimize_->setFixedWidth(30);
     exit_->setFixedWidth(30);
-    connect(settings_, &QPushButton::clicked, this,
-            [this] { Q_EMIT toolsMenuRequested(settings_->mapToGlobal(QPoint(0, settings_->height()))); });
+    connect(settings_, &QPushButton::clicked, this, [this] {
+        Q_EMIT toolsMenuRequested(settings_->mapToGlobal(QPoint(0, settings_->height())));
+    });
     connect(auto_, &QPushButton::clicked, this,
             [this] { Q_EMIT autoMenuRequested(auto_->mapToGlobal(QPoint(0, auto_->height()))); });
     connect(minimize_, &QPushButton::clicked, this, &MainWindow::spotmin_Click);
@@ -347,8 +360,10 @@ void MainWindow::wireSession()
     });
     connect(&sender, &Sender::showMainWindow, this, &MainWindow::showNormalMain);
 
-    connect(&session.autoResponder, &AutoResponder::displayChanged, this, &MainWindow::applyAwayDisplay);
-    connect(&session, &Messenger::autoResponseSwitchedOff, this, [this] { session_.autoResponder.switchOff(); });
+    connect(&session.autoResponder, &AutoResponder::displayChanged, this,
+            &MainWindow::applyAwayDisplay);
+    connect(&session, &Messenger::autoResponseSwitchedOff, this,
+            [this] { session_.autoResponder.switchOff(); });
 
     connect(&session.monitor, &NetworkMonitor::captionChanged, this, &QWidget::setWindowTitle);
     connect(&session.monitor, &NetworkMonitor::hideMainWindow, this, &QWidget::hide);
@@ -403,7 +418,8 @@ QString MainWindow::applicationStyle()
 
 MessageWindow *MainWindow::popup(int index) const
 {
-    return index >= 0 && index <= PopupSlots::RecallWindow ? popups_[std::size_t(index)].get() : nullptr;
+    return index >= 0 && index <= PopupSlots::RecallWindow ? popups_[std::size_t(index)].get()
+                                                           : nullptr;
 }
 
 // --- Session state into the controls ---
@@ -450,13 +466,15 @@ void MainWindow::applyButtons()
         const ButtonSet::Style style = buttons.style(i);
         QPushButton *qb = qb_[std::size_t(k)];
         qb->setText(buttons.caption(i));
-        qb->setToolTip(buttons.tooltip(i).isEmpty() ? QStringLiteral("Quick POP button") : buttons.tooltip(i));
+        qb->setToolTip(buttons.tooltip(i).isEmpty() ? QStringLiteral("Quick POP button")
+                                                    : buttons.tooltip(i));
         qb->setEnabled(quickSend && style.enabled);
-        qb->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; padding: 2px 4px; }"
-                                         "QPushButton:hover { border-color: #1d3557; }"
-                                         "QPushButton:disabled { background: #e6e9ee; color: #9aa7b8; }")
-                              .arg(colourCss(ButtonSet::background(style.look)),
-                                   colourCss(ButtonSet::foreground(style.look))));
+        qb->setStyleSheet(
+            QStringLiteral("QPushButton { background: %1; color: %2; padding: 2px 4px; }"
+                           "QPushButton:hover { border-color: #1d3557; }"
+                           "QPushButton:disabled { background: #e6e9ee; color: #9aa7b8; }")
+                .arg(colourCss(ButtonSet::background(style.look)),
+                     colourCss(ButtonSet::foreground(style.look))));
     }
 }
 
@@ -471,7 +489,8 @@ void MainWindow::setNotice(const QString &text, bool visible)
 {
     notice_->setText(visible ? text : QString());
     notice_->setVisible(visible);
-    notice_->setToolTip(session_.away ? QStringLiteral("Click to switch Auto Respond off") : QString());
+    notice_->setToolTip(session_.away ? QStringLiteral("Click to switch Auto Respond off")
+                                      : QString());
 }
 
 void MainWindow::setGroupList(const QStringList &entries)
@@ -583,9 +602,10 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 
 void MainWindow::spotx_Click()
 {
-    const QString text = QStringLiteral("Do you want Vantrell Messenger to continue running in the background?") +
-                         kCrLf + kCrLf + QStringLiteral("  Yes - Minimize to Tray (run in background)") + kCrLf +
-                         QStringLiteral("   No - Terminate");
+    const QString text =
+        QStringLiteral("Do you want Vantrell Messenger to continue running in the background?") +
+        kCrLf + kCrLf + QStringLiteral("  Yes - Minimize to Tray (run in background)") + kCrLf +
+        QStringLiteral("   No - Terminate");
     const Prompter::Answer answer = session_.withBox([&] {
         return session_.prompter().question(text, QStringLiteral("Exit Vantrell Messenger"), true);
     });
@@ -695,7 +715,8 @@ void MainWindow::paintEvent(QPaintEvent *)
         const int band = std::min(kTitleBand, background_.height());
         painter.drawPixmap(QRect(0, 0, width(), kTitleBand + 1), background_,
                            QRect(0, 0, background_.width(), band));
-        painter.drawPixmap(QRect(0, kTitleBand + 1, width(), height() - kTitleBand - 1), background_,
+        painter.drawPixmap(QRect(0, kTitleBand + 1, width(), height() - kTitleBand - 1),
+                           background_,
                            QRect(0, band, background_.width(), background_.height() - band));
     } else {
         painter.fillRect(rect(), QColor(0xe8, 0xf0, 0xfa));

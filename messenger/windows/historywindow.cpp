@@ -65,10 +65,10 @@ HistoryWindow::HistoryWindow(Messenger &session, QWidget *parent)
     list_->setUniformRowHeights(true);
     list_->setAlternatingRowColors(true);
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
-    list_->setHeaderLabels({QStringLiteral("index"), QStringLiteral("Date"), QStringLiteral("To/From"),
-                            QStringLiteral("User"), QStringLiteral("MessageHEAD"),
-                            QStringLiteral("MessageMain"), QStringLiteral("6"), QStringLiteral("7"),
-                            QStringLiteral("8"), QStringLiteral("9")});
+    list_->setHeaderLabels(
+        {QStringLiteral("index"), QStringLiteral("Date"), QStringLiteral("To/From"),
+         QStringLiteral("User"), QStringLiteral("MessageHEAD"), QStringLiteral("MessageMain"),
+         QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8"), QStringLiteral("9")});
     for (const int hidden : {HistoryRow::Index, HistoryRow::MessageHead, HistoryRow::Addressee,
                              HistoryRow::Reply, HistoryRow::RecallIndex, HistoryRow::Caption})
         list_->setColumnHidden(hidden, true);
@@ -128,7 +128,8 @@ HistoryWindow::HistoryWindow(Messenger &session, QWidget *parent)
 
     connect(options_, &QPushButton::clicked, this,
             [this] { menu_->popup(options_->mapToGlobal(QPoint(0, options_->height()))); });
-    connect(keepOnTop_, &QAction::triggered, this, [this](bool on) { session_.history.setOntop(on); });
+    connect(keepOnTop_, &QAction::triggered, this,
+            [this](bool on) { session_.history.setOntop(on); });
     connect(minimizeWithMain_, &QAction::triggered, this,
             [this](bool on) { session_.history.setMinmain(on); });
     connect(anchor_, &QAction::triggered, this, [this](bool on) {
@@ -217,7 +218,7 @@ void HistoryWindow::showCurrent(int row)
     for (const ConversationColour::Run &run : std::as_const(runs)) {
         QTextCharFormat format;
         format.setForeground(run.colour == ConversationColour::Colour::Red ? QColor(255, 0, 0)
-                                                                         : QColor(0, 0, 0));
+                                                                           : QColor(0, 0, 0));
         cursor.setPosition(int(run.start));
         cursor.setPosition(int(run.start + run.length), QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(format);
@@ -312,7 +313,8 @@ void HistoryWindow::Savebtn_Click()
     const QString path = session_.file(QStringLiteral("hist.dat"));
     if (!session_.history.save(path))
         session_.withBox([&] {
-            session_.prompter().message(QStringLiteral("The history could not be saved:\r\n") + path,
+            session_.prompter().message(QStringLiteral("The history could not be saved:\r\n") +
+                                            path,
                                         QStringLiteral("Vantrell Messenger"));
         });
 }
@@ -320,8 +322,8 @@ void HistoryWindow::Savebtn_Click()
 void HistoryWindow::clear_Click()
 {
     const Prompter::Answer answer = session_.withBox([this] {
-        return session_.prompter().question(QStringLiteral("Are you sure?"), QStringLiteral("Clear History"),
-                                            false);
+        return session_.prompter().question(QStringLiteral("Are you sure?"),
+                                            QStringLiteral("Clear History"), false);
     });
     if (answer == Prompter::Answer::No)
         return;

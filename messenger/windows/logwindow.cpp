@@ -30,7 +30,8 @@ QString toLf(QString text)
 }
 } // namespace
 
-LogWindow::LogWindow(Messenger &session, QWidget *parent) : QWidget(parent, Qt::Window), session_(session)
+LogWindow::LogWindow(Messenger &session, QWidget *parent)
+    : QWidget(parent, Qt::Window), session_(session)
 {
     setObjectName(QStringLiteral("log"));
     setWindowTitle(QStringLiteral("Vantrell Messenger Log"));
@@ -40,7 +41,8 @@ LogWindow::LogWindow(Messenger &session, QWidget *parent) : QWidget(parent, Qt::
     list_->setObjectName(QStringLiteral("lstMessages"));
     list_->setToolTip(QStringLiteral("Click to view conversation"));
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    fixed.setFamilies({QStringLiteral("Lucida Console"), QStringLiteral("DejaVu Sans Mono"), fixed.family()});
+    fixed.setFamilies(
+        {QStringLiteral("Lucida Console"), QStringLiteral("DejaVu Sans Mono"), fixed.family()});
     fixed.setStyleHint(QFont::Monospace);
     list_->setFont(fixed);
     list_->setUniformItemSizes(true);
@@ -81,7 +83,8 @@ LogWindow::LogWindow(Messenger &session, QWidget *parent) : QWidget(parent, Qt::
     layout->addLayout(buttons);
 
     connect(list_, &QListWidget::currentRowChanged, this, &LogWindow::showEntry);
-    connect(list_, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { showEntry(list_->row(item)); });
+    connect(list_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *item) { showEntry(list_->row(item)); });
     connect(copyprint, &QPushButton::clicked, this, &LogWindow::copyprint_Click);
     connect(logsave, &QPushButton::clicked, this, &LogWindow::logsave_Click);
     connect(logdir, &QPushButton::clicked, this, &LogWindow::openlogdir_Click);
@@ -157,8 +160,8 @@ void LogWindow::copyprint_Click()
 {
     const int row = list_->currentRow();
     const QStringList &entries = session_.log.lstMessages();
-    const QString text = row >= 0 && row < entries.size() ? ActivityLog::entryView(entries.at(row))
-                                                          : QString();
+    const QString text =
+        row >= 0 && row < entries.size() ? ActivityLog::entryView(entries.at(row)) : QString();
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->clear();
     clipboard->setText(text);

@@ -83,7 +83,8 @@ MessageWindow::MessageWindow(Messenger &session, int index, QWidget *parent)
     message_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     message_->installEventFilter(this);
 
-    label1_ = new ClickLabel(QStringLiteral("Response"), [this] { Label1_Click(); }, this);
+    label1_ = new ClickLabel(
+        QStringLiteral("Response"), [this] { Label1_Click(); }, this);
     label1_->setObjectName(QStringLiteral("Label1"));
     replyAll_ = new QCheckBox(QStringLiteral("Reply to All"), this);
     replyAll_->setObjectName(QStringLiteral("replyall"));
@@ -258,14 +259,14 @@ void MessageWindow::Label1_Click()
     const PopupState &state = session_.popupSlots.state(index_);
     // The same text the area was given, so run positions and document positions agree.
     const QString text = toLf(state.message);
-    const QList<ConversationColour::Run> runs = ConversationColour::runs(
-        text, session_.options.friendlyname, state.messagefrom.toUpper(),
-        ConversationColour::MissingOther::Stop);
+    const QList<ConversationColour::Run> runs =
+        ConversationColour::runs(text, session_.options.friendlyname, state.messagefrom.toUpper(),
+                                 ConversationColour::MissingOther::Stop);
     QTextCursor cursor(message_->document());
     for (const ConversationColour::Run &run : runs) {
         QTextCharFormat format;
         format.setForeground(run.colour == ConversationColour::Colour::Red ? QColor(255, 0, 0)
-                                                                         : QColor(0, 0, 0));
+                                                                           : QColor(0, 0, 0));
         cursor.setPosition(int(run.start));
         cursor.setPosition(int(run.start + run.length), QTextCursor::KeepAnchor);
         cursor.mergeCharFormat(format);
@@ -319,7 +320,8 @@ void MessageWindow::printbtn_Click()
 void MessageWindow::quickResponse(int button)
 {
     const ButtonSet &buttons = session_.buttons;
-    if (!session_.sender.quickResponse(index_, buttons.message(button), buttons.sendImmediately(button)))
+    if (!session_.sender.quickResponse(index_, buttons.message(button),
+                                       buttons.sendImmediately(button)))
         temp_->setFocus();
 }
 
@@ -332,10 +334,11 @@ void MessageWindow::applyButtons()
         qb->setText(session_.buttons.caption(button));
         qb->setToolTip(session_.buttons.tooltip(button));
         qb->setEnabled(style.enabled);
-        qb->setStyleSheet(QStringLiteral("QPushButton { background: %1; color: %2; padding: 2px 4px; }"
-                                         "QPushButton:hover { border-color: #1d3557; }")
-                              .arg(colourCss(ButtonSet::background(style.look)),
-                                   colourCss(ButtonSet::foreground(style.look))));
+        qb->setStyleSheet(
+            QStringLiteral("QPushButton { background: %1; color: %2; padding: 2px 4px; }"
+                           "QPushButton:hover { border-color: #1d3557; }")
+                .arg(colourCss(ButtonSet::background(style.look)),
+                     colourCss(ButtonSet::foreground(style.look))));
     }
 }
 

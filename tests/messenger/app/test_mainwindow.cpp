@@ -73,7 +73,8 @@ struct Fixture {
         prompter.transport = &session.transport;
         session.options.friendlyname = QStringLiteral("ANN");
         session.directory.refreshUser();
-        session.directory.userlist = {kBob + QStringLiteral("=BOB"), kCarl + QStringLiteral("=CARL")};
+        session.directory.userlist = {kBob + QStringLiteral("=BOB"),
+                                      kCarl + QStringLiteral("=CARL")};
         session.sendHook = [this](const QString &text, SocketError *) {
             sent << text;
             return true;
@@ -97,7 +98,8 @@ struct Fixture {
         auto *list = child<QListWidget>("allusers");
         const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found.first()).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(found.first()).center());
     }
 
     // A message from Bob arrives and is shown.
@@ -150,8 +152,9 @@ private Q_SLOTS:
         QCOMPARE(f->child<QPushButton>("qb12")->text(), QStringLiteral("EMERGENCY"));
         QVERIFY(!f->child<QPushButton>("qb8")->isEnabled()); // no caption
         for (int i = 0; i <= PopupSlots::RecallWindow; ++i)
-            QCOMPARE(f->window->popup(i)->objectName(),
-                     i == PopupSlots::RecallWindow ? QStringLiteral("popuplast") : QStringLiteral("popup%1").arg(i));
+            QCOMPARE(f->window->popup(i)->objectName(), i == PopupSlots::RecallWindow
+                                                            ? QStringLiteral("popuplast")
+                                                            : QStringLiteral("popup%1").arg(i));
     }
 
     void composeNotice_data()
@@ -160,8 +163,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("shown");
         QTest::newRow("970 fits") << QString(970, u'x') << false;
         QTest::newRow("971 is too long") << QString(971, u'x') << true;
-        QTest::newRow("969 and a line break is 971") << QString(500, u'x') + QLatin1Char('\n') + QString(469, u'x')
-                                                     << true;
+        QTest::newRow("969 and a line break is 971")
+            << QString(500, u'x') + QLatin1Char('\n') + QString(469, u'x') << true;
         QTest::newRow("empty") << QString() << false;
     }
     void composeNotice()
@@ -240,7 +243,8 @@ private Q_SLOTS:
         QTest::keyClick(f->compose(), Qt::Key_Return);
         QTest::keyClicks(f->compose(), QStringLiteral("two"));
         QTest::keyClick(f->compose(), Qt::Key_Return, Qt::ControlModifier);
-        QCOMPARE(f->sent, QStringList{kAnn + kCarl + QStringLiteral("ANN> one") + kCrLf + QStringLiteral("two")});
+        QCOMPARE(f->sent, QStringList{kAnn + kCarl + QStringLiteral("ANN> one") + kCrLf +
+                                      QStringLiteral("two")});
     }
 
     void sendToSeveralUsers()
@@ -251,7 +255,8 @@ private Q_SLOTS:
         QTest::mouseClick(f->child<QPushButton>("sendbtn"), Qt::LeftButton);
         QCOMPARE(f->sent, (QStringList{kAnn + kBob + QStringLiteral("ANN> meeting"),
                                        kAnn + kCarl + QStringLiteral("ANN> meeting")}));
-        QCOMPARE(f->child<QLabel>("statustext")->text(), QStringLiteral("Message sent to Bob, Carl"));
+        QCOMPARE(f->child<QLabel>("statustext")->text(),
+                 QStringLiteral("Message sent to Bob, Carl"));
     }
 
     void sendToAllDisablesTheList()
@@ -275,10 +280,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("functionKey");
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("datagram");
-        QTest::newRow("EMERGENCY clicked") << false << 12 << kAnn + QStringLiteral("[ALL]ANN> (To All) CALL 9-1-1");
-        QTest::newRow("F12 is EMERGENCY") << true << 12 << kAnn + QStringLiteral("[ALL]ANN> (To All) CALL 9-1-1");
-        QTest::newRow("Patient arrived? clicked") << false << 1 << kAnn + kBob + QStringLiteral("ANN> Has my next patient arrived?");
-        QTest::newRow("F1 is Patient arrived?") << true << 1 << kAnn + kBob + QStringLiteral("ANN> Has my next patient arrived?");
+        QTest::newRow("EMERGENCY clicked")
+            << false << 12 << kAnn + QStringLiteral("[ALL]ANN> (To All) CALL 9-1-1");
+        QTest::newRow("F12 is EMERGENCY")
+            << true << 12 << kAnn + QStringLiteral("[ALL]ANN> (To All) CALL 9-1-1");
+        QTest::newRow("Patient arrived? clicked")
+            << false << 1 << kAnn + kBob + QStringLiteral("ANN> Has my next patient arrived?");
+        QTest::newRow("F1 is Patient arrived?")
+            << true << 1 << kAnn + kBob + QStringLiteral("ANN> Has my next patient arrived?");
     }
     void quickSend()
     {
@@ -290,7 +299,8 @@ private Q_SLOTS:
         if (functionKey)
             QTest::keyClick(f->compose(), Qt::Key(Qt::Key_F1 + button - 1));
         else
-            QTest::mouseClick(f->child<QPushButton>(qPrintable(QStringLiteral("qb%1").arg(button))), Qt::LeftButton);
+            QTest::mouseClick(f->child<QPushButton>(qPrintable(QStringLiteral("qb%1").arg(button))),
+                              Qt::LeftButton);
         QCOMPARE(f->sent, QStringList{datagram});
         QVERIFY(f->compose()->toPlainText().isEmpty());
         QVERIFY(!f->child<QCheckBox>("Checkallusers")->isChecked());
@@ -314,13 +324,15 @@ private Q_SLOTS:
         f->prompter.answers = {Prompter::Answer(answer)};
         QTest::mouseClick(f->child<QPushButton>("LumoButton3"), Qt::LeftButton);
         QCOMPARE(f->prompter.texts,
-                 QStringList{QStringLiteral("Do you want Vantrell Messenger to continue running in the background?\r\n"
-                                            "\r\n  Yes - Minimize to Tray (run in background)\r\n   No - Terminate")});
+                 QStringList{QStringLiteral(
+                     "Do you want Vantrell Messenger to continue running in the background?\r\n"
+                     "\r\n  Yes - Minimize to Tray (run in background)\r\n   No - Terminate")});
         QCOMPARE(f->prompter.titles, QStringList{QStringLiteral("Exit Vantrell Messenger")});
         QCOMPARE(f->prompter.held, QList<bool>{true});
         QCOMPARE(f->window->isVisible(), visible);
         QCOMPARE(quit.size(), quits ? 1 : 0);
-        QCOMPARE(f->session.minimized, answer == int(Prompter::Answer::Yes) ? QStringLiteral("yes") : QStringLiteral("no"));
+        QCOMPARE(f->session.minimized, answer == int(Prompter::Answer::Yes) ? QStringLiteral("yes")
+                                                                            : QStringLiteral("no"));
         // Only "No" signs off.
         QCOMPARE(f->sent.size(), quits ? 1 : 0);
         if (quits)
@@ -337,8 +349,10 @@ private Q_SLOTS:
         QTest::mouseClick(f->child<QPushButton>("fwd", popup), Qt::LeftButton);
         QVERIFY(!popup->isVisible());
         QVERIFY(f->window->isVisible());
-        QCOMPARE(f->compose()->toPlainText(),
-                 QStringLiteral("Begin forwarded message:\nBOB> the lab called\nANN> I'm forwarding this to you."));
+        QCOMPARE(
+            f->compose()->toPlainText(),
+            QStringLiteral(
+                "Begin forwarded message:\nBOB> the lab called\nANN> I'm forwarding this to you."));
         QVERIFY(!f->child<QPushButton>("qb1")->isEnabled());
         QTest::mouseClick(f->child<QPushButton>("clearbtn"), Qt::LeftButton);
         QVERIFY(f->compose()->toPlainText().isEmpty());
@@ -382,14 +396,16 @@ private Q_SLOTS:
         };
         doubleClick(0);
         QCOMPARE(f->compose()->toPlainText(), QStringLiteral("call me"));
-        const QList<QListWidgetItem *> selected = f->child<QListWidget>("allusers")->selectedItems();
+        const QList<QListWidgetItem *> selected =
+            f->child<QListWidget>("allusers")->selectedItems();
         QCOMPARE(selected.size(), 1);
         QCOMPARE(selected.first()->text(), QStringLiteral("Carl"));
 
         doubleClick(1);
         MessageWindow *recall = f->window->popup(PopupSlots::RecallWindow);
         QVERIFY(recall->isVisible());
-        QCOMPARE(f->child<QTextEdit>("message", recall)->toPlainText(), QStringLiteral("BOB> lunch?"));
+        QCOMPARE(f->child<QTextEdit>("message", recall)->toPlainText(),
+                 QStringLiteral("BOB> lunch?"));
         QVERIFY(!f->child<QLabel>("beensent", recall)->isVisible());
         recall->hide();
         QTest::mouseClick(f->child<QPushButton>("LumoButton5"), Qt::LeftButton); // "Last Rec"
@@ -401,19 +417,22 @@ private Q_SLOTS:
     {
         f->session.groups.group[1] = {QStringLiteral("Bob")};
         f->session.groups.group[2] = {QStringLiteral("Carl")};
-        f->window->setGroupList({QStringLiteral("Front desk") + QString(30, u' ') + QStringLiteral("1"),
-                                 QStringLiteral("Lab") + QString(30, u' ') + QStringLiteral("2")});
+        f->window->setGroupList(
+            {QStringLiteral("Front desk") + QString(30, u' ') + QStringLiteral("1"),
+             QStringLiteral("Lab") + QString(30, u' ') + QStringLiteral("2")});
         auto *tabs = f->child<QTabWidget>("SSTab1");
         auto *groups = f->child<QListWidget>("List1");
         tabs->setCurrentIndex(1);
         QCOMPARE(groups->item(1)->text(), QStringLiteral("Lab"));
-        QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, groups->visualItemRect(groups->item(1)).center());
+        QTest::mouseClick(groups->viewport(), Qt::LeftButton, {},
+                          groups->visualItemRect(groups->item(1)).center());
         f->compose()->setPlainText(QStringLiteral("samples ready"));
         QTest::mouseClick(f->child<QPushButton>("sendbtn"), Qt::LeftButton);
         QCOMPARE(f->sent, QStringList{kAnn + kCarl + QStringLiteral("ANN> samples ready")});
 
         // Another group and the other tab are chosen before the recall.
-        QTest::mouseClick(groups->viewport(), Qt::LeftButton, {}, groups->visualItemRect(groups->item(0)).center());
+        QTest::mouseClick(groups->viewport(), Qt::LeftButton, {},
+                          groups->visualItemRect(groups->item(0)).center());
         QCOMPARE(f->session.sender.currentGroup(), 0);
         tabs->setCurrentIndex(0);
         HistoryWindow *history = f->window->historyWindow();
@@ -435,8 +454,9 @@ private Q_SLOTS:
     void historyColours()
     {
         f->session.history.addRow(History::repliedRow(f->now, QStringLiteral("Bob"),
-                                                      QStringLiteral("BOB> lunch?") + kCrLf + QStringLiteral("ANN> where?") +
-                                                          kCrLf + QStringLiteral("BOB> cafe"),
+                                                      QStringLiteral("BOB> lunch?") + kCrLf +
+                                                          QStringLiteral("ANN> where?") + kCrLf +
+                                                          QStringLiteral("BOB> cafe"),
                                                       QStringLiteral("ok")));
         f->session.history.selectit();
         auto *message = f->child<QTextEdit>("message", f->window->historyWindow());
@@ -480,7 +500,8 @@ private Q_SLOTS:
     void historyListColumns()
     {
         auto *list = f->child<QTreeWidget>("ListView1", f->window->historyWindow());
-        QCOMPARE(f->window->historyWindow()->windowTitle(), QStringLiteral("Vantrell Messenger History"));
+        QCOMPARE(f->window->historyWindow()->windowTitle(),
+                 QStringLiteral("Vantrell Messenger History"));
         QCOMPARE(list->toolTip(), QStringLiteral("Dbl click to Recall"));
         QList<int> visible;
         for (int c = 0; c < list->columnCount(); ++c)
@@ -493,7 +514,8 @@ private Q_SLOTS:
     void logWindow()
     {
         f->session.log.addNetworkRestored();
-        f->session.log.addMessage(ActivityLog::MessageKind::To, QStringLiteral("BOB"), QStringLiteral("hi"));
+        f->session.log.addMessage(ActivityLog::MessageKind::To, QStringLiteral("BOB"),
+                                  QStringLiteral("hi"));
         LogWindow *log = f->window->logWindow();
         QCOMPARE(log->windowTitle(), QStringLiteral("Vantrell Messenger Log"));
         auto *list = f->child<QListWidget>("lstMessages", log);
@@ -502,16 +524,22 @@ private Q_SLOTS:
         QVERIFY(!list->item(1)->text().contains(QLatin1Char('\n')));
         list->setCurrentRow(0);
         const QString entry = f->session.log.lstMessages().at(0);
-        QCOMPARE(f->child<QTextEdit>("Text1", log)->toPlainText(), QString(entry.left(15) + QStringLiteral("\nNetwork Connection Restored\n")));
+        QCOMPARE(f->child<QTextEdit>("Text1", log)->toPlainText(),
+                 QString(entry.left(15) + QStringLiteral("\nNetwork Connection Restored\n")));
     }
 
     void logListTabStops_data()
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("tab to the next stop") << QStringLiteral("ab\tc") << QStringLiteral("ab") + QString(17, u' ') + QStringLiteral("c");
-        QTest::newRow("tab right at a stop") << QString(19, u'x') + QStringLiteral("\tc") << QString(19, u'x') + QString(19, u' ') + QStringLiteral("c");
-        QTest::newRow("CR LF is one gap") << QStringLiteral("a\r\nb\nc") << QStringLiteral("a  b  c");
+        QTest::newRow("tab to the next stop")
+            << QStringLiteral("ab\tc")
+            << QStringLiteral("ab") + QString(17, u' ') + QStringLiteral("c");
+        QTest::newRow("tab right at a stop")
+            << QString(19, u'x') + QStringLiteral("\tc")
+            << QString(19, u'x') + QString(19, u' ') + QStringLiteral("c");
+        QTest::newRow("CR LF is one gap")
+            << QStringLiteral("a\r\nb\nc") << QStringLiteral("a  b  c");
     }
     void logListTabStops()
     {

@@ -98,8 +98,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("sendEnabled");
         QTest::newRow("empty") << QString() << QStringLiteral("Response") << false;
         QTest::newRow("970 fits") << QString(970, u'r') << QStringLiteral("Response") << true;
-        QTest::newRow("971 is too long") << QString(971, u'r') << QStringLiteral("Message length exceeded")
-                                         << true;
+        QTest::newRow("971 is too long")
+            << QString(971, u'r') << QStringLiteral("Message length exceeded") << true;
         QTest::newRow("969 and a line break is 971")
             << QString(484, u'r') + QLatin1Char('\n') + QString(485, u'r')
             << QStringLiteral("Message length exceeded") << true;
@@ -122,7 +122,8 @@ private Q_SLOTS:
     void tooLongResponseIsCutOnSend()
     {
         MessageWindow *window = f->receive(QStringLiteral("BOB> hi"));
-        Fixture::child<QPlainTextEdit>(window, "temp")->setPlainText(QString(970, u'r') + QLatin1Char('X'));
+        Fixture::child<QPlainTextEdit>(window, "temp")
+            ->setPlainText(QString(970, u'r') + QLatin1Char('X'));
         QTest::mouseClick(Fixture::child<QPushButton>(window, "sendbtn"), Qt::LeftButton);
         QCOMPARE(f->sent.size(), 1);
         QVERIFY(f->sent.first().endsWith(kCrLf + QStringLiteral("ANN> ") + QString(970, u'r')));
@@ -162,7 +163,8 @@ private Q_SLOTS:
         } else {
             QVERIFY(f->sent.isEmpty());
             QCOMPARE(temp->toPlainText(), QStringLiteral("yes\n"));
-            QCOMPARE(f->session.popupSlots.state(window->index()).temp, QStringLiteral("yes") + kCrLf);
+            QCOMPARE(f->session.popupSlots.state(window->index()).temp,
+                     QStringLiteral("yes") + kCrLf);
             QVERIFY(window->isVisible());
         }
     }
@@ -191,8 +193,9 @@ private Q_SLOTS:
         Fixture::child<QPlainTextEdit>(window, "temp")->setPlainText(QString(100, u'r'));
         QTest::mouseClick(Fixture::child<QPushButton>(window, "sendbtn"), Qt::LeftButton);
         QCOMPARE(f->sent.size(), 1);
-        QCOMPARE(f->sent.first(), kAnn + kBob + QStringLiteral("ANN/Bob> ... ") + conversation.right(855) +
-                                      kCrLf + QStringLiteral("ANN> ") + QString(100, u'r'));
+        QCOMPARE(f->sent.first(), kAnn + kBob + QStringLiteral("ANN/Bob> ... ") +
+                                      conversation.right(855) + kCrLf + QStringLiteral("ANN> ") +
+                                      QString(100, u'r'));
         QVERIFY(!window->isVisible());
         QVERIFY(!f->session.popupSlots.isBusy(slot));
         QVERIFY(Fixture::child<QTextEdit>(window, "message")->toPlainText().isEmpty());
@@ -204,7 +207,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("body");
         QTest::newRow("bold") << QStringLiteral("BOB> <b>x</b>");
         QTest::newRow("entity and image") << QStringLiteral("BOB> &amp; <img src=\"x.png\"> &lt;");
-        QTest::newRow("whole document") << QStringLiteral("<html><body><h1>BOB> hi</h1></body></html>");
+        QTest::newRow("whole document")
+            << QStringLiteral("<html><body><h1>BOB> hi</h1></body></html>");
     }
     void markupShownAsText()
     {
@@ -223,8 +227,8 @@ private Q_SLOTS:
     // CR LF line ends must not shift the colours.
     void threeLineConversationColours()
     {
-        const QString body = QStringLiteral("BOB> lunch?") + kCrLf + QStringLiteral("ANN> where?") + kCrLf +
-                             QStringLiteral("BOB> cafe");
+        const QString body = QStringLiteral("BOB> lunch?") + kCrLf + QStringLiteral("ANN> where?") +
+                             kCrLf + QStringLiteral("BOB> cafe");
         MessageWindow *window = f->receive(body);
         auto *message = Fixture::child<QTextEdit>(window, "message");
         const QString shown = message->toPlainText();
@@ -242,9 +246,11 @@ private Q_SLOTS:
     // An own name that Bob never answers stays red, as the colouring rule has it.
     void ownLineWithoutAnswerStaysRed()
     {
-        MessageWindow *window = f->receive(QStringLiteral("BOB> hi") + kCrLf + QStringLiteral("ANN> bye"));
+        MessageWindow *window =
+            f->receive(QStringLiteral("BOB> hi") + kCrLf + QStringLiteral("ANN> bye"));
         auto *message = Fixture::child<QTextEdit>(window, "message");
-        QCOMPARE(colourAt(message, int(message->toPlainText().indexOf(QStringLiteral("ANN")))), kRed);
+        QCOMPARE(colourAt(message, int(message->toPlainText().indexOf(QStringLiteral("ANN")))),
+                 kRed);
     }
 
     void quickResponses()
@@ -306,21 +312,25 @@ private Q_SLOTS:
     {
         MessageWindow *recall = f->windows[PopupSlots::RecallWindow].get();
         QCOMPARE(recall->objectName(), QStringLiteral("popuplast"));
-        const HistoryRow row = History::repliedRow(QDateTime(QDate(2024, 3, 7), QTime(9, 15)), QStringLiteral("Bob"),
-                                                   QStringLiteral("BOB> lunch?"), QStringLiteral("yes"));
+        const HistoryRow row =
+            History::repliedRow(QDateTime(QDate(2024, 3, 7), QTime(9, 15)), QStringLiteral("Bob"),
+                                QStringLiteral("BOB> lunch?"), QStringLiteral("yes"));
         QVERIFY(!recall->showAgain()); // nothing recalled yet
         recall->recall(row, true);
         QVERIFY(recall->isVisible());
         QVERIFY(Fixture::child<QLabel>(recall, "beensent")->isVisible());
-        QCOMPARE(Fixture::child<QTextEdit>(recall, "message")->toPlainText(), QStringLiteral("BOB> lunch?"));
-        QCOMPARE(Fixture::child<QPlainTextEdit>(recall, "temp")->toPlainText(), QStringLiteral("yes"));
+        QCOMPARE(Fixture::child<QTextEdit>(recall, "message")->toPlainText(),
+                 QStringLiteral("BOB> lunch?"));
+        QCOMPARE(Fixture::child<QPlainTextEdit>(recall, "temp")->toPlainText(),
+                 QStringLiteral("yes"));
 
         QTest::mouseClick(Fixture::child<QPushButton>(recall, "closebtn"), Qt::LeftButton);
         QVERIFY(!recall->isVisible());
         QVERIFY(recall->showAgain());
 
         QTest::mouseClick(Fixture::child<QPushButton>(recall, "sendbtn"), Qt::LeftButton);
-        QCOMPARE(f->sent, QStringList{kAnn + kBob + QStringLiteral("BOB> lunch?") + kCrLf + QStringLiteral("ANN> yes")});
+        QCOMPARE(f->sent, QStringList{kAnn + kBob + QStringLiteral("BOB> lunch?") + kCrLf +
+                                      QStringLiteral("ANN> yes")});
         QVERIFY(!recall->isVisible());
         QVERIFY(recall->showAgain());
         QCOMPARE(f->session.popupSlots.pucount(), QStringLiteral("10"));
