@@ -1,7 +1,11 @@
 #include "common/environment.h"
+#include "common/singleinstance.h"
+#include "messenger/app/loadingwindow.h"
 #include "messenger/app/mainwindow.h"
 #include "messenger/app/messenger.h"
 #include "messenger/app/promptdialog.h"
+#include "messenger/app/settingsfile.h"
+#include "messenger/app/traywidget.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -84,6 +88,8 @@ int main(int argc, char *argv[])
     app.setQuitOnLastWindowClosed(false);
     app.setStyleSheet(MainWindow::applicationStyle());
 
+    app.setWindowIcon(TrayWidget::lookIcon(TrayWidget::Look::Idle));
+
     bool silent = false;
     for (const QString &arg : app.arguments().mid(1))
         silent = silent || arg.compare(QLatin1String("/m"), Qt::CaseInsensitive) == 0;
@@ -91,10 +97,36 @@ int main(int argc, char *argv[])
     PromptDialog dialogs;
     SilentPrompter noPerson;
     Prompter &prompter = noBoxes ? static_cast<Prompter &>(noPerson) : dialogs;
-    Messenger session(Environment::programFolder(), prompter);
+
+    // One copy per user: a second one says so and ends, leaving the first undisturbed. When
+    // no lock can be made at all, nothing guards the run and the start goes on.
+    SingleInstance instance(QStringLiteral("vtmessenger"));
+    if (instance.acquire() == SingleInstance::Status::AlreadyRunning) {
+        prompter.message(SettingsFile::header() + QStringLiteral("\r\n     is already running."),
+                         QStringLiteral("Vantrell Messenger"));
+        return 0;
+    }
+
+    const QString folder = Environment::programFolder();
+    // Before the settings are read: they name the folder's "tovik.wav" when no other sound is
+    // chosen. A folder that cannot take it plays the plain beep instead.
+    TrayWidget::ensureDefaultSound(folder, QCoreApplication::applicationDirPath());
+
+    Messenger session(folder, prompter);
     session.silent = silent;
     MainWindow window(session);
     dialogs.setParent(&window);
+    // The tray form comes first: its icon is there before the start-up asks anything.
+    TrayWidget tray(session, window);
+    tray.addIcon();
+    session.setSplashProgress(10);
+    LoadingWindow loading;
+    QObject::connect(&session, &Messenger::splashProgressChanged, &loading, [&loading](int value) {
+        if (value >= loading.progress())
+            loading.setProgress(value);
+    });
+    if (!silent && !noBoxes)
+        loading.showCentred();
     // exit(), not quit(): quit() first asks every window to close, and the main window answers
     // a close with the shutdown, which would then run again and ask to quit again.
     QObject::connect(
@@ -105,17 +137,24 @@ int main(int argc, char *argv[])
     const QSizeF screenTwips(screen->geometry().width() * window.twipsPerPixelX(),
                              screen->geometry().height() * window.twipsPerPixelY());
     const Messenger::StartResult result = session.start(screenTwips);
-    if (result == Messenger::StartResult::PortInUse)
+    loading.close();
+    if (result == Messenger::StartResult::PortInUse) {
+        tray.unloadmecommand_Click();
         return 0;
+    }
 #ifdef Q_OS_UNIX
     shutdownOnTerminationSignal(session, &app);
 #endif
     window.move(int(session.winLeftTwips / window.twipsPerPixelX()),
                 int(session.winTopTwips / window.twipsPerPixelY()));
-    // "/m" and "Minimize on Startup" go straight to the tray; otherwise the window shows.
+    // "/m" and "Minimize on Startup" go straight to the tray (to the task bar where there is
+    // no tray); otherwise the window shows.
     if (silent || session.options.startminimized)
         window.spotmin_Click();
     else
         window.show();
+    // Every end of the program takes the icon out of the tray.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &tray,
+                     &TrayWidget::unloadmecommand_Click);
     return app.exec();
 }

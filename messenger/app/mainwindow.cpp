@@ -366,7 +366,12 @@ void MainWindow::wireSession()
             [this] { session_.autoResponder.switchOff(); });
 
     connect(&session.monitor, &NetworkMonitor::captionChanged, this, &QWidget::setWindowTitle);
-    connect(&session.monitor, &NetworkMonitor::hideMainWindow, this, &QWidget::hide);
+    connect(&session.monitor, &NetworkMonitor::hideMainWindow, this, [this] {
+        if (trayShown())
+            hide();
+        else if (!isMinimized())
+            showMinimized();
+    });
     connect(&session.monitor, &NetworkMonitor::showMainWindow, this, &MainWindow::showNormalMain);
     connect(&session.monitor, &NetworkMonitor::listsEnabledChanged, this, [this](bool enabled) {
         listsEnabled_ = enabled;
@@ -611,8 +616,7 @@ void MainWindow::spotx_Click()
     });
     if (answer == Prompter::Answer::Yes) {
         session_.minimized = QStringLiteral("yes");
-        showMinimized();
-        hide();
+        leaveScreen();
     } else if (answer == Prompter::Answer::No) {
         session_.shutdown();
     }
@@ -632,8 +636,14 @@ void MainWindow::hideMainToTray()
 {
     session_.minimized = QStringLiteral("yes");
     history_->setShowMainCaption(false);
+    leaveScreen();
+}
+
+void MainWindow::leaveScreen()
+{
     showMinimized();
-    hide();
+    if (trayShown())
+        hide();
 }
 
 void MainWindow::showNormalMain()
@@ -765,6 +775,23 @@ void MainWindow::moveEvent(QMoveEvent *event)
     session_.winLeftTwips = x() * twipsPerPixelX();
     session_.winTopTwips = y() * twipsPerPixelY();
     anchorTimer_.start();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Brought back from the task bar (no tray): the window is no longer minimised, or the
+    // network monitor would minimise it again on its next tick; a history window that went
+    // with it comes back, as a click on the tray icon brings it back.
+    if (event->type() == QEvent::WindowStateChange && !trayShown() && isVisible() &&
+        !isMinimized() && session_.minimized == QLatin1String("yes")) {
+        session_.minimized = QStringLiteral("no");
+        history_->setShowMainCaption(true);
+        if (session_.history.wasopen()) {
+            history_->show();
+            session_.history.setWasopen(false);
+        }
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

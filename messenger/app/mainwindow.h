@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 class HistoryWindow;
@@ -67,6 +68,11 @@ public:
     // Places the history window against this one (the history's "Anchor" option).
     void anchorHistory();
 
+    // True while the program's icon is in a tray to restore this window from; when it is
+    // not (or nobody set this), minimising to the tray minimises to the task bar instead.
+    // Unset means there is a tray.
+    std::function<bool()> hasTray;
+
 Q_SIGNALS:
     // The "Settings" button: the Tools menu pops up at this point.
     void toolsMenuRequested(const QPoint &globalPos);
@@ -83,6 +89,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildTitleBar();
@@ -97,6 +104,9 @@ private:
     void focusCompose();
     void updateUserListEnabled();
     void hideMainToTray();
+    // Minimised and hidden while a tray holds the icon, else minimised to the task bar.
+    void leaveScreen();
+    bool trayShown() const { return !hasTray || hasTray(); }
 
     Messenger &session_;
     QPixmap background_;

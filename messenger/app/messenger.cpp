@@ -47,6 +47,12 @@ QDateTime Messenger::now() const
     return clock_ ? clock_() : QDateTime::currentDateTime();
 }
 
+void Messenger::setSplashProgress(int value)
+{
+    splashProgress = value;
+    Q_EMIT splashProgressChanged(value);
+}
+
 void Messenger::setStatus(const QString &text)
 {
     statustext = text;
@@ -73,12 +79,14 @@ bool Messenger::broadcast(const QString &text, SocketError *err)
 
 Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
 {
+    setSplashProgress(20);
     popupSlots.popupcount();
     loadbuttons();
 
     // First run: ask for the display name and write the defaults.
     const QString settingsPath = SettingsFile::path(folder_);
     if (!QFile::exists(settingsPath)) {
+        setSplashProgress(30);
         QString answer;
         const bool given = withBox([&] {
             return prompter_.input(QStringLiteral("Please enter your name:") + kCrLf,
@@ -86,14 +94,19 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
         });
         options.friendlyname = given ? Datagram::upper(answer) : QString();
         directory.refreshUser();
+        setSplashProgress(40);
         const double left = (screenTwips.width() - SettingsFile::MainWindowWidth) / 2;
         const double top = (screenTwips.height() - SettingsFile::MainWindowHeight) / 2;
         SettingsFile::writeDefaults(settingsPath, options.friendlyname, folder_, left, top);
     }
 
+    setSplashProgress(50);
     log.recoverUnfinished();
+    setSplashProgress(55);
     loadusers_Click();
+    setSplashProgress(60);
     loadgroups();
+    setSplashProgress(70);
 
     // Binding: a taken port ends the program, anything else stops or skips as it must.
     SocketError err;
@@ -101,10 +114,12 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
         if (const auto stop = handleStartupError(err, true))
             return *stop;
     }
+    setSplashProgress(80);
     if (!transport.bindSending(options.sendPort, &err)) {
         if (const auto stop = handleStartupError(err, false))
             return *stop;
     }
+    setSplashProgress(100);
 
     log.addStartMark();
     cleanlog_Click();
@@ -126,6 +141,7 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
     historyLoaded = history.load(file(QStringLiteral("hist.dat")));
     monitor.start();
     startupComplete = true;
+    setSplashProgress(15);
     return StartResult::Running;
 }
 
@@ -137,6 +153,7 @@ Messenger::StartResult Messenger::stopWithoutNetwork(const SocketError &err)
     // as complete, as the program runs on and the monitor takes over.
     historyLoaded = history.load(file(QStringLiteral("hist.dat")));
     startupComplete = true;
+    setSplashProgress(15);
     return StartResult::NoNetwork;
 }
 

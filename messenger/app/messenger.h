@@ -63,6 +63,9 @@ public:
 
     bool away = false;            // automatic response on
     bool startupComplete = false; // the start-up-complete marker
+    // The splash window's progress (0..100) as the start-up advances; 15 once it is over.
+    int splashProgress = 0;
+    void setSplashProgress(int value);
     bool cachecleared = false;    // the known-users file was reset in this run
     bool historyLoaded = false;   // the stored history was read (guards the save at exit)
     bool silent = false;          // started with "/m"
@@ -119,6 +122,8 @@ Q_SIGNALS:
     // `away` was cleared by a send or a compose change; the away display follows.
     void autoResponseSwitchedOff();
     void playSound();
+    // The start-up advanced; the splash window shows the value.
+    void splashProgressChanged(int value);
     // A message went into window `slot`; the window shows its state.
     void popupFilled(int slot);
     // The options were (re)loaded; the windows apply what the result says.
