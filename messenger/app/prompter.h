@@ -4,6 +4,8 @@
 // every call (`boxopen`), exactly as around a modal box.
 #include <QString>
 
+#include <cstdio>
+
 class Prompter
 {
 public:
@@ -20,15 +22,22 @@ public:
 };
 
 // Answers every box without a person: OK, No, and the default text. Used where no screen
-// is wanted (a copy started for the office tests) and as the fallback of a test.
+// is wanted (a copy started for the office tests) and as the fallback of a test. A copy run
+// that way writes each box as one line to `report`, so that what it would have shown (why it
+// ended, say) is not lost.
 class SilentPrompter final : public Prompter
 {
 public:
-    void message(const QString &, const QString &) override {}
-    Answer question(const QString &, const QString &, bool) override { return Answer::No; }
-    bool input(const QString &, const QString &, const QString &defaultText, QString *answer) override
-    {
-        *answer = defaultText;
-        return true;
-    }
+    // `report`: where the boxes are written (stderr for a program); nowhere when null.
+    explicit SilentPrompter(std::FILE *report = nullptr) : report_(report) {}
+
+    void message(const QString &text, const QString &title) override;
+    Answer question(const QString &text, const QString &title, bool withCancel) override;
+    bool input(const QString &prompt, const QString &title, const QString &defaultText,
+               QString *answer) override;
+
+private:
+    void tell(const QString &title, const QString &text) const;
+
+    std::FILE *report_;
 };

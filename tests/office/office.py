@@ -207,7 +207,9 @@ class Copy:
     def file(self, name):
         return os.path.join(self.folder, name)
 
-    def start(self):
+    def environment(self):
+        """What the copy runs with; a second process started with it is the same user at the
+        same desk (same program folder, same single-instance lock)."""
         private = os.path.join(self.folder, "private")
         env = dict(os.environ)
         env.update({
@@ -226,10 +228,22 @@ class Copy:
             # An update check must find nothing to fetch.
             "VTMESSENGER_UPDATE_URL": "http://127.0.0.1:9/",
         })
+        return env
+
+    def command(self, *arguments, nolink=False):
+        """The command line that runs the program on the copy's workstation; `nolink`: the
+        workstation is made with its network link down (it must not exist yet)."""
+        return ([ws_exec()] + (["--nolink"] if nolink else []) + [str(self.workstation)]
+                + [os.path.join(binary_dir(), "vtmessenger")] + list(arguments))
+
+    def start(self, *arguments, nolink=False):
+        """Starts the program (again, after it ended) with `arguments`, e.g. "/m"."""
+        if self.process is not None:
+            self._output.close()
         self._output = open(self.file("output.txt"), "ab")
         self.process = subprocess.Popen(
-            [ws_exec(), str(self.workstation), os.path.join(binary_dir(), "vtmessenger")],
-            env=env, stdin=subprocess.DEVNULL, stdout=self._output, stderr=subprocess.STDOUT)
+            self.command(*arguments, nolink=nolink), env=self.environment(),
+            stdin=subprocess.DEVNULL, stdout=self._output, stderr=subprocess.STDOUT)
         return self
 
     def running(self):
