@@ -79,7 +79,8 @@ SettingsDialog::SettingsDialog(Messenger &session, QWidget *parent)
     tabs_->setObjectName(QStringLiteral("SSTab1"));
     tabs_->addTab(buildGeneralTab(), QStringLiteral("General "));
     tabs_->addTab(buildButtonTab(1, true), QStringLiteral("Send Buttons"));
-    tabs_->addTab(buildButtonTab(ButtonSet::MainSlots + 1, false), QStringLiteral("Response Buttons "));
+    tabs_->addTab(buildButtonTab(ButtonSet::MainSlots + 1, false),
+                  QStringLiteral("Response Buttons "));
     tabs_->addTab(buildAutoRespTab(), QStringLiteral("Auto Resp "));
     tabs_->addTab(buildAdminTab(), QStringLiteral("Admin"));
 
@@ -102,7 +103,8 @@ SettingsDialog::SettingsDialog(Messenger &session, QWidget *parent)
     connect(&session_, &Messenger::optionsApplied, this, [this] { showOptions(); });
     connect(&session_, &Messenger::buttonsLoaded, this, &SettingsDialog::showButtons);
     connect(&editor_, &SettingsEditor::statsChanged, this, &SettingsDialog::showStats);
-    connect(&editor_, &SettingsEditor::forwardTargetChanged, this, &SettingsDialog::showForwardTarget);
+    connect(&editor_, &SettingsEditor::forwardTargetChanged, this,
+            &SettingsDialog::showForwardTarget);
 
     showOptions();
     showButtons();
@@ -113,12 +115,14 @@ SettingsDialog::~SettingsDialog() = default;
 
 // --- Building the tabs ---
 
-QCheckBox *SettingsDialog::addCheck(const QString &name, const QString &caption, bool Options::*flag)
+QCheckBox *SettingsDialog::addCheck(const QString &name, const QString &caption,
+                                    bool Options::*flag)
 {
     auto *box = new QCheckBox(caption);
     box->setObjectName(name);
     checks_.emplace_back(box, flag);
-    connect(box, &QCheckBox::clicked, this, [this, flag](bool checked) { editor_.setFlag(flag, checked); });
+    connect(box, &QCheckBox::clicked, this,
+            [this, flag](bool checked) { editor_.setFlag(flag, checked); });
     return box;
 }
 
@@ -135,8 +139,10 @@ QWidget *SettingsDialog::buildGeneralTab()
     portlisten_->setMaximumWidth(90);
     portsend_->setMaximumWidth(90);
     auto *changeName = makeButton(QStringLiteral("Command1"), QStringLiteral("Change"), identity);
-    auto *changeListen = makeButton(QStringLiteral("changeports1"), QStringLiteral("Change"), identity);
-    auto *changeSend = makeButton(QStringLiteral("changeports2"), QStringLiteral("Change"), identity);
+    auto *changeListen =
+        makeButton(QStringLiteral("changeports1"), QStringLiteral("Change"), identity);
+    auto *changeSend =
+        makeButton(QStringLiteral("changeports2"), QStringLiteral("Change"), identity);
     grid->addWidget(makeLabel(QStringLiteral("My Name"), identity), 0, 0);
     grid->addWidget(friendlyname_, 0, 1, 1, 2);
     grid->addWidget(changeName, 0, 3);
@@ -162,8 +168,8 @@ QWidget *SettingsDialog::buildGeneralTab()
     statsLayout->addStretch();
 
     // Sound and font size.
-    auto *soundon = addCheck(QStringLiteral("soundon"), QStringLiteral("Play Sound when Message Arrives."),
-                             &Options::soundon);
+    auto *soundon = addCheck(QStringLiteral("soundon"),
+                             QStringLiteral("Play Sound when Message Arrives."), &Options::soundon);
     wavefile_ = new QLineEdit(page);
     wavefile_->setObjectName(QStringLiteral("wavefile"));
     wavefile_->setVisible(false);
@@ -197,29 +203,37 @@ QWidget *SettingsDialog::buildGeneralTab()
     left->addWidget(addCheck(QStringLiteral("replytoall"),
                              QStringLiteral("When Msg is Sent to All users, Respond to All users."),
                              &Options::replytoall));
-    left->addWidget(addCheck(QStringLiteral("myown"), QStringLiteral("When sending to All users, include me."),
+    left->addWidget(addCheck(QStringLiteral("myown"),
+                             QStringLiteral("When sending to All users, include me."),
                              &Options::myown));
-    left->addWidget(addCheck(QStringLiteral("showme"), QStringLiteral("Show My Name in user list"), &Options::showme));
-    left->addWidget(addCheck(QStringLiteral("userlistfont"), QStringLiteral("Small Font in User List"),
-                             &Options::userlistfont));
+    left->addWidget(addCheck(QStringLiteral("showme"), QStringLiteral("Show My Name in user list"),
+                             &Options::showme));
+    left->addWidget(addCheck(QStringLiteral("userlistfont"),
+                             QStringLiteral("Small Font in User List"), &Options::userlistfont));
     left->addWidget(addCheck(QStringLiteral("entersend"),
-                             QStringLiteral("Press ENTER to Send (Ctrl+Enter for New Line)"), &Options::entersend));
-    left->addWidget(addCheck(QStringLiteral("hidetip"), QStringLiteral("Hide Tip"), &Options::hidetip));
+                             QStringLiteral("Press ENTER to Send (Ctrl+Enter for New Line)"),
+                             &Options::entersend));
+    left->addWidget(
+        addCheck(QStringLiteral("hidetip"), QStringLiteral("Hide Tip"), &Options::hidetip));
     left->addStretch();
     auto *right = new QVBoxLayout;
     right->addWidget(addCheck(QStringLiteral("autostartup"), QStringLiteral("Start With Windows"),
                               &Options::autostartup));
-    right->addWidget(addCheck(QStringLiteral("startminimized"), QStringLiteral("Minimize on Startup"),
-                              &Options::startminimized));
-    right->addWidget(addCheck(QStringLiteral("ontop"),
-                              QStringLiteral("Show Pop Ups in front of all other Windows (Requires a restart)"),
-                              &Options::ontop));
-    right->addWidget(addCheck(QStringLiteral("startclearusers"), QStringLiteral("Clear user cache at startup"),
+    right->addWidget(addCheck(QStringLiteral("startminimized"),
+                              QStringLiteral("Minimize on Startup"), &Options::startminimized));
+    right->addWidget(
+        addCheck(QStringLiteral("ontop"),
+                 QStringLiteral("Show Pop Ups in front of all other Windows (Requires a restart)"),
+                 &Options::ontop));
+    right->addWidget(addCheck(QStringLiteral("startclearusers"),
+                              QStringLiteral("Clear user cache at startup"),
                               &Options::startclearusers));
-    right->addWidget(addCheck(QStringLiteral("resetports"), QStringLiteral("Reset port after each transmission"),
+    right->addWidget(addCheck(QStringLiteral("resetports"),
+                              QStringLiteral("Reset port after each transmission"),
                               &Options::resetports));
-    auto *resetNote = makeLabel(QStringLiteral("(Use only if you have trouble sending or receiving messages)"),
-                                page, QStringLiteral("resetportsnote"));
+    auto *resetNote =
+        makeLabel(QStringLiteral("(Use only if you have trouble sending or receiving messages)"),
+                  page, QStringLiteral("resetportsnote"));
     resetNote->setWordWrap(true);
     resetNote->setIndent(22);
     resetNote->setStyleSheet(QStringLiteral("color: #5d7391; font-size: 8pt;"));
@@ -275,12 +289,14 @@ QWidget *SettingsDialog::buildButtonTab(int firstSlot, bool sendTab)
         grid->addWidget(message, row, 2);
         grid->addWidget(sendNow, row, 3, Qt::AlignHCenter);
 
-        connect(caption, &QLineEdit::textEdited, this,
-                [this, i](const QString &text) { setRowLook(i, editor_.setButtonCaption(i, text)); });
+        connect(caption, &QLineEdit::textEdited, this, [this, i](const QString &text) {
+            setRowLook(i, editor_.setButtonCaption(i, text));
+        });
         connect(message, &QLineEdit::textEdited, this,
                 [this, i](const QString &text) { editor_.setButtonMessage(i, text); });
-        connect(sendNow, &QCheckBox::clicked, this,
-                [this, i](bool checked) { setRowLook(i, editor_.setButtonSendImmediately(i, checked)); });
+        connect(sendNow, &QCheckBox::clicked, this, [this, i](bool checked) {
+            setRowLook(i, editor_.setButtonSendImmediately(i, checked));
+        });
     }
     grid->setColumnStretch(2, 1);
 
@@ -292,17 +308,20 @@ QWidget *SettingsDialog::buildButtonTab(int firstSlot, bool sendTab)
     swatch->setStyleSheet(QStringLiteral("background: %1; border: 1px solid #7a9a7a;")
                               .arg(colourCss(ButtonSet::background(ButtonSet::Look::SendNow))));
     swatchRow->addWidget(swatch);
-    swatchRow->addWidget(makeLabel(QStringLiteral("= Send Immediately (you do not have to click SEND)"), page));
+    swatchRow->addWidget(
+        makeLabel(QStringLiteral("= Send Immediately (you do not have to click SEND)"), page));
     swatchRow->addStretch();
     notes->addLayout(swatchRow);
     if (sendTab) {
-        auto *emergency = makeLabel(QStringLiteral("IF Button Text contains the word \"EMERGENCY\" then button "
-                                                   "will appear RED and message will be sent to all users."),
-                                    page);
+        auto *emergency =
+            makeLabel(QStringLiteral("IF Button Text contains the word \"EMERGENCY\" then button "
+                                     "will appear RED and message will be sent to all users."),
+                      page);
         emergency->setWordWrap(true);
         notes->addWidget(emergency);
-        notes->addWidget(
-            makeLabel(QStringLiteral("Function keys F1 though F12 are assigned to Buttons 1 though 12"), page));
+        notes->addWidget(makeLabel(
+            QStringLiteral("Function keys F1 though F12 are assigned to Buttons 1 though 12"),
+            page));
     }
 
     auto *layout = new QVBoxLayout(page);
@@ -325,7 +344,8 @@ QWidget *SettingsDialog::buildAutoRespTab()
         ar_[std::size_t(i)] = field;
         grid->addWidget(makeLabel(QString::number(i + 1), responses), i, 0);
         grid->addWidget(field, i, 1);
-        connect(field, &QLineEdit::textEdited, this, [this, i](const QString &text) { editor_.setResponse(i, text); });
+        connect(field, &QLineEdit::textEdited, this,
+                [this, i](const QString &text) { editor_.setResponse(i, text); });
     }
     ar_[3] = new QLineEdit(page);
     ar_[3]->setObjectName(QStringLiteral("ar3"));
@@ -337,13 +357,15 @@ QWidget *SettingsDialog::buildAutoRespTab()
     auto *forward = new QGroupBox(QStringLiteral("Auto forward messages to:"), page);
     ar3temp_ = makeLabel(QString(), forward, QStringLiteral("ar3temp"));
     ar3temp_->setMinimumWidth(200);
-    ar3temp_->setStyleSheet(QStringLiteral("QLabel { background: white; border: 1px solid #a9bfdc; "
-                                           "border-radius: 3px; padding: 3px 6px; font-weight: bold; }"));
+    ar3temp_->setStyleSheet(
+        QStringLiteral("QLabel { background: white; border: 1px solid #a9bfdc; "
+                       "border-radius: 3px; padding: 3px 6px; font-weight: bold; }"));
     auto *select = makeButton(QStringLiteral("fwdselect"), QStringLiteral("Select ..."), forward);
     connect(select, &QPushButton::clicked, this, &SettingsDialog::selectForwardTarget);
-    autoreply_ = addCheck(QStringLiteral("autoreply"),
-                          QStringLiteral("When forwarding, send Auto Response to orig. sender as well."),
-                          &Options::autoreply);
+    autoreply_ =
+        addCheck(QStringLiteral("autoreply"),
+                 QStringLiteral("When forwarding, send Auto Response to orig. sender as well."),
+                 &Options::autoreply);
     auto *targetRow = new QHBoxLayout;
     targetRow->addWidget(ar3temp_, 1);
     targetRow->addWidget(select);
@@ -385,7 +407,8 @@ QWidget *SettingsDialog::buildAdminTab()
     auto *clean = makeButton(QStringLiteral("autoclean"), QStringLiteral("Auto Clean"), page);
     auto *reset = makeButton(QStringLiteral("resetall"), QStringLiteral("Reset All Data"), page);
     transfer_ = makeButton(QStringLiteral("transfer"), QStringLiteral("Transfer"), page);
-    transferDescription_ = makeLabel(SettingsEditor::transferDescription, page, QStringLiteral("transferdescription"));
+    transferDescription_ =
+        makeLabel(SettingsEditor::transferDescription, page, QStringLiteral("transferdescription"));
     connect(clean, &QPushButton::clicked, &editor_, &SettingsEditor::autoClean);
     connect(reset, &QPushButton::clicked, this, &SettingsDialog::resetAllData);
     connect(transfer_, &QPushButton::clicked, &editor_, &SettingsEditor::transfer);
@@ -453,10 +476,11 @@ void SettingsDialog::showStats()
 
 void SettingsDialog::setRowLook(int slot, ButtonSet::Look look)
 {
-    const QString css = QStringLiteral("QLineEdit { background: %1; color: %2; }")
-                            .arg(colourCss(ButtonSet::background(look)),
-                                 colourCss(look == ButtonSet::Look::Emergency ? 0x000000u
-                                                                              : ButtonSet::foreground(look)));
+    const QString css =
+        QStringLiteral("QLineEdit { background: %1; color: %2; }")
+            .arg(colourCss(ButtonSet::background(look)),
+                 colourCss(look == ButtonSet::Look::Emergency ? 0x000000u
+                                                              : ButtonSet::foreground(look)));
     qsend_[std::size_t(slot)]->setStyleSheet(css);
     qsendtext_[std::size_t(slot)]->setStyleSheet(css);
 }
@@ -468,7 +492,8 @@ SettingsDialog *SettingsDialog::changeSettings(Messenger &session, QWidget *pare
     static QPointer<SettingsDialog> orphan;
     SettingsDialog *dialog = nullptr;
     if (parent) {
-        const auto existing = parent->findChildren<SettingsDialog *>(QString(), Qt::FindDirectChildrenOnly);
+        const auto existing =
+            parent->findChildren<SettingsDialog *>(QString(), Qt::FindDirectChildrenOnly);
         dialog = existing.isEmpty() ? new SettingsDialog(session, parent) : existing.first();
     } else {
         if (!orphan)
@@ -543,8 +568,8 @@ void SettingsDialog::selectForwardTarget()
 {
     QString ar3 = session_.options.ar[3];
     QString ar3temp = session_.options.ar3temp;
-    if (ForwardDialog::selectTarget(this, session_.directory.allusers, session_.options.friendlyname, &ar3,
-                                    &ar3temp))
+    if (ForwardDialog::selectTarget(this, session_.directory.allusers,
+                                    session_.options.friendlyname, &ar3, &ar3temp))
         editor_.forwardTargetSaved(ar3, ar3temp);
     else
         editor_.forwardTargetCancelled();

@@ -19,10 +19,11 @@ const QString kTitle = QStringLiteral("Vantrell Messenger");
 
 const QString SettingsEditor::caption = QStringLiteral("Vantrell Messenger - Settings");
 const QString SettingsEditor::frameCaption = QStringLiteral("Vantrell Messenger ");
-const QString SettingsEditor::transferTitle = QStringLiteral("Settings and Buttons Transfer Utility");
+const QString SettingsEditor::transferTitle =
+    QStringLiteral("Settings and Buttons Transfer Utility");
 const QString SettingsEditor::notInstalled = QStringLiteral("  (Utility not Installed)");
-const QString SettingsEditor::transferDescription =
-    QStringLiteral("Exchange Settings, Buttons configuration and Group Configuration with other users.");
+const QString SettingsEditor::transferDescription = QStringLiteral(
+    "Exchange Settings, Buttons configuration and Group Configuration with other users.");
 const QStringList SettingsEditor::fontSizes = {QStringLiteral("8"), QStringLiteral("10"),
                                                QStringLiteral("12"), QStringLiteral("14"),
                                                QStringLiteral("16")};
@@ -48,9 +49,10 @@ void SettingsEditor::getstats()
     portlisten_ = transport.localListenPort();
     // The listening socket's remote port is the sending port.
     portsend_ = transport.remoteSendPort();
-    localinfo_ = diagnostics(Transport::localIp(), Transport::localHostName(), Environment::userName(),
-                             transport.listeningState(), transport.sendingState(),
-                             session_.statustext == NetworkMonitor::networkErrorText);
+    localinfo_ =
+        diagnostics(Transport::localIp(), Transport::localHostName(), Environment::userName(),
+                    transport.listeningState(), transport.sendingState(),
+                    session_.statustext == NetworkMonitor::networkErrorText);
     Q_EMIT statsChanged();
 }
 
@@ -227,7 +229,8 @@ bool SettingsEditor::autoClean()
     directory.refreshUser();
     const QString usersPath = session_.file(QStringLiteral("users.txt"));
     const bool written = TextFile::writeLines(
-        usersPath, {Datagram::upper(directory.user + QLatin1Char('=') + session_.options.friendlyname)});
+        usersPath,
+        {Datagram::upper(directory.user + QLatin1Char('=') + session_.options.friendlyname)});
     acchanged_ = true;
     session_.getusers_Click();
     if (!written)

@@ -159,8 +159,11 @@ private Q_SLOTS:
         });
         QVERIFY(colourWhileTyping.contains(kRed));
         QCOMPARE(session->buttons.caption(13), QStringLiteral("Fire Emergency"));
-        QVERIFY(readFile(session->buttons.path()).contains(QStringLiteral("\"Fire Emergency\",\"Please take a message\",1")));
-        QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("qsend13"))->styleSheet().contains(kGreen));
+        QVERIFY(readFile(session->buttons.path())
+                    .contains(QStringLiteral("\"Fire Emergency\",\"Please take a message\",1")));
+        QVERIFY(dialog->findChild<QLineEdit *>(QStringLiteral("qsend13"))
+                    ->styleSheet()
+                    .contains(kGreen));
         // Button edits alone send no probe.
         QVERIFY(sent.isEmpty());
     }
@@ -188,7 +191,8 @@ private Q_SLOTS:
             if (byX)
                 d->close();
             else
-                QTest::mouseClick(child<QPushButton>(d, QStringLiteral("cancelbtn")), Qt::LeftButton);
+                QTest::mouseClick(child<QPushButton>(d, QStringLiteral("cancelbtn")),
+                                  Qt::LeftButton);
         });
         QVERIFY(dialog);
         QVERIFY(!dialog->isVisible());
@@ -223,7 +227,8 @@ private Q_SLOTS:
             transferEnabled = child<QPushButton>(d, QStringLiteral("transfer"))->isEnabled();
             d->reject();
         });
-        QCOMPARE(heading, QStringLiteral("Settings and Buttons Transfer Utility  (Utility not Installed)"));
+        QCOMPARE(heading,
+                 QStringLiteral("Settings and Buttons Transfer Utility  (Utility not Installed)"));
         QVERIFY(!transferEnabled);
     }
 };

@@ -195,13 +195,15 @@ private Q_SLOTS:
         QTest::addColumn<bool>("rebuilds");
         QTest::addColumn<QString>("stored"); // a line the settings file must then hold
 
-        QTest::newRow("check box") << Edit([](SettingsEditor &e) { e.setFlag(&Options::showme, false); })
-                                   << true << QStringLiteral("[SHOWMEINLIST        ]=0");
+        QTest::newRow("check box")
+            << Edit([](SettingsEditor &e) { e.setFlag(&Options::showme, false); }) << true
+            << QStringLiteral("[SHOWMEINLIST        ]=0");
         QTest::newRow("sound check box")
             << Edit([](SettingsEditor &e) { e.setFlag(&Options::soundon, false); }) << true
             << QStringLiteral("[PLAYSOUND           ]=0");
-        QTest::newRow("font size") << Edit([](SettingsEditor &e) { e.setFontSize(QStringLiteral("14")); })
-                                   << true << QStringLiteral("[MESSAGEFONTSIZE     ]=14");
+        QTest::newRow("font size")
+            << Edit([](SettingsEditor &e) { e.setFontSize(QStringLiteral("14")); }) << true
+            << QStringLiteral("[MESSAGEFONTSIZE     ]=14");
         QTest::newRow("response text")
             << Edit([](SettingsEditor &e) { e.setResponse(2, QStringLiteral("At lunch")); }) << true
             << QStringLiteral("[AUTORESPONSEMSG2    ]=At lunch");
@@ -228,13 +230,14 @@ private Q_SLOTS:
         QCOMPARE(session->directory.allusers.isEmpty(), rebuilds);
         QVERIFY(!editor->acchanged());
         QVERIFY(settingsText().contains(stored + kCrLf));
-        QVERIFY(session->log.lstMessages().last().endsWith(QStringLiteral(" Settings changed and saved.")));
+        QVERIFY(session->log.lstMessages().last().endsWith(
+            QStringLiteral(" Settings changed and saved.")));
         QCOMPARE(label.count(), 1);
         // The button file always follows the live set, and the set is read back from it.
         const QString buttons = readFile(session->buttons.path());
         QCOMPARE(buttons.split(kCrLf, Qt::SkipEmptyParts).size(), ButtonSet::SlotCount);
-        QCOMPARE(buttons.startsWith(QStringLiteral("\"Coffee?\",")), QTest::currentDataTag() ==
-                                                                      QByteArray("button edits only"));
+        QCOMPARE(buttons.startsWith(QStringLiteral("\"Coffee?\",")),
+                 QTest::currentDataTag() == QByteArray("button edits only"));
         QVERIFY(prompter->boxes.isEmpty());
     }
 
@@ -269,8 +272,9 @@ private Q_SLOTS:
         QFETCH(QString, ar3);
         QSignalSpy targetChanged(editor.get(), &SettingsEditor::forwardTargetChanged);
 
-        QCOMPARE(editor->forwardChoices(),
-                 (QStringList{QStringLiteral("None"), QStringLiteral("Ann"), QStringLiteral("Bob")}));
+        QCOMPARE(
+            editor->forwardChoices(),
+            (QStringList{QStringLiteral("None"), QStringLiteral("Ann"), QStringLiteral("Bob")}));
         QVERIFY(!editor->autoreplyEnabled());
         edit(*editor);
         QCOMPARE(editor->autoreplyEnabled(), !ar3.isEmpty());
@@ -294,7 +298,8 @@ private Q_SLOTS:
         const QString settingsBefore = settingsText();
 
         QCOMPARE(editor->setButtonCaption(1, QStringLiteral("Coffee?")), ButtonSet::Look::SendNow);
-        QCOMPARE(editor->setButtonCaption(13, QStringLiteral("Fire EMERGENCY")), ButtonSet::Look::Emergency);
+        QCOMPARE(editor->setButtonCaption(13, QStringLiteral("Fire EMERGENCY")),
+                 ButtonSet::Look::Emergency);
         QCOMPARE(editor->setButtonSendImmediately(13, false), ButtonSet::Look::Emergency);
         QCOMPARE(editor->setButtonSendImmediately(2, false), ButtonSet::Look::FillOnly);
         editor->setFlag(&Options::entersend, true);
@@ -347,10 +352,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("blocked");
         QTest::addColumn<QString>("message");
-        QTest::newRow("settings file") << QStringLiteral("settings.txt")
-                                       << QStringLiteral("The settings could not be saved:");
-        QTest::newRow("button file") << QStringLiteral("buttons.txt")
-                                     << QStringLiteral("The buttons could not be saved:");
+        QTest::newRow("settings file")
+            << QStringLiteral("settings.txt") << QStringLiteral("The settings could not be saved:");
+        QTest::newRow("button file")
+            << QStringLiteral("buttons.txt") << QStringLiteral("The buttons could not be saved:");
     }
 
     void saveThatCannotWriteKeepsTheEdits()
@@ -381,13 +386,20 @@ private Q_SLOTS:
         QTest::addColumn<int>("state");
         QTest::addColumn<QString>("listening");
         QTest::addColumn<QString>("sending");
-        QTest::newRow("0") << 0 << "Closed" << "Closed";
-        QTest::newRow("1") << 1 << "Listening" << "Ready";
-        QTest::newRow("2") << 2 << "Listening" << "Listening";
-        QTest::newRow("3") << 3 << "Connection pending" << "Connection pending";
-        QTest::newRow("7") << 7 << "Connected" << "Connected";
-        QTest::newRow("8") << 8 << "Server is disconnecting" << "Server is disconnecting";
-        QTest::newRow("9") << 9 << "Error" << "Error";
+        QTest::newRow("0") << 0 << "Closed"
+                           << "Closed";
+        QTest::newRow("1") << 1 << "Listening"
+                           << "Ready";
+        QTest::newRow("2") << 2 << "Listening"
+                           << "Listening";
+        QTest::newRow("3") << 3 << "Connection pending"
+                           << "Connection pending";
+        QTest::newRow("7") << 7 << "Connected"
+                           << "Connected";
+        QTest::newRow("8") << 8 << "Server is disconnecting"
+                           << "Server is disconnecting";
+        QTest::newRow("9") << 9 << "Error"
+                           << "Error";
     }
 
     void stateNames()
@@ -404,9 +416,10 @@ private Q_SLOTS:
         QTest::addColumn<bool>("networkError");
         QTest::addColumn<QString>("tail");
         QTest::newRow("running") << false
-                                 << QStringLiteral("Winsock 1 State: Listening\r\nWinsock 2 State: Ready");
-        QTest::newRow("network error") << true
-                                       << QStringLiteral("Network Error:\r\nNo network connection");
+                                 << QStringLiteral(
+                                        "Winsock 1 State: Listening\r\nWinsock 2 State: Ready");
+        QTest::newRow("network error")
+            << true << QStringLiteral("Network Error:\r\nNo network connection");
     }
 
     void diagnosticsText()
@@ -424,14 +437,16 @@ private Q_SLOTS:
     void diagnosticsFollowTheStatusLine()
     {
         bindSockets();
-        QVERIFY(editor->localinfo().endsWith(QStringLiteral("Winsock 1 State: Listening\r\nWinsock 2 State: Ready")));
+        QVERIFY(editor->localinfo().endsWith(
+            QStringLiteral("Winsock 1 State: Listening\r\nWinsock 2 State: Ready")));
         QVERIFY(editor->localinfo().contains(QStringLiteral("\r\nLocal User Name: me\r\n")));
         QCOMPARE(editor->portlisten(), kListen);
         QCOMPARE(editor->portsend(), kSend);
 
         session->setStatus(QStringLiteral("Network Error"));
         editor->activate();
-        QVERIFY(editor->localinfo().endsWith(QStringLiteral("\r\nNetwork Error:\r\nNo network connection")));
+        QVERIFY(editor->localinfo().endsWith(
+            QStringLiteral("\r\nNetwork Error:\r\nNo network connection")));
         QVERIFY(!editor->localinfo().contains(QStringLiteral("Winsock")));
     }
 
@@ -441,9 +456,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("installed");
         QTest::addColumn<QString>("heading");
-        QTest::newRow("missing") << false
-                                 << QStringLiteral("Settings and Buttons Transfer Utility  (Utility not Installed)");
-        QTest::newRow("installed") << true << QStringLiteral("Settings and Buttons Transfer Utility");
+        QTest::newRow("missing")
+            << false
+            << QStringLiteral("Settings and Buttons Transfer Utility  (Utility not Installed)");
+        QTest::newRow("installed")
+            << true << QStringLiteral("Settings and Buttons Transfer Utility");
     }
 
     void transferUtility()
@@ -453,9 +470,11 @@ private Q_SLOTS:
         QTemporaryDir bin;
         const QString program = bin.filePath(QStringLiteral("cfgrelay"));
         if (installed) {
-            QVERIFY(TextFile::write(program, QStringLiteral("#!/bin/sh\nprintf '%s|%s' \"$VTMESSENGER_HOME\" "
-                                                            "\"$PWD\" > started.txt\n")));
-            QVERIFY(QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+            QVERIFY(TextFile::write(
+                program, QStringLiteral("#!/bin/sh\nprintf '%s|%s' \"$VTMESSENGER_HOME\" "
+                                        "\"$PWD\" > started.txt\n")));
+            QVERIFY(QFile::setPermissions(program,
+                                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         }
         editor->setTransferProgram(program);
         editor->activate();
@@ -498,10 +517,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("given");
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("name");
-        QTest::newRow("new name") << true << "ann smith" << "ANN SMITH";
-        QTest::newRow("empty") << true << "" << "ME";
-        QTest::newRow("blanks") << true << "   " << "ME";
-        QTest::newRow("cancelled") << false << "bob" << "ME";
+        QTest::newRow("new name") << true << "ann smith"
+                                  << "ANN SMITH";
+        QTest::newRow("empty") << true << ""
+                               << "ME";
+        QTest::newRow("blanks") << true << "   "
+                                << "ME";
+        QTest::newRow("cancelled") << false << "bob"
+                                   << "ME";
     }
 
     void changeName()
@@ -517,14 +540,16 @@ private Q_SLOTS:
 
         QCOMPARE(prompter->boxes.size(), 1);
         QCOMPARE(prompter->boxes.first().text, QStringLiteral("Please enter your name:\r\n"));
-        QCOMPARE(prompter->boxes.first().title, QStringLiteral("Change your Vantrell Messenger Name"));
+        QCOMPARE(prompter->boxes.first().title,
+                 QStringLiteral("Change your Vantrell Messenger Name"));
         QCOMPARE(prompter->boxes.first().defaultText, QStringLiteral("ME"));
         QCOMPARE(session->options.friendlyname, name);
         QCOMPARE(stats.count(), 1);
         const bool changed = name != QLatin1String("ME");
         QCOMPARE(sent, changed ? QStringList{QStringLiteral("***") + kMe + QLatin1Char('=') + name}
                                : QStringList());
-        QCOMPARE(settingsText().contains(QStringLiteral("[MY NAME             ]=") + name + kCrLf), true);
+        QCOMPARE(settingsText().contains(QStringLiteral("[MY NAME             ]=") + name + kCrLf),
+                 true);
         // Cancel of the dialog afterwards keeps the name: it was stored.
         editor->cancel();
         QCOMPARE(session->options.friendlyname, name);
@@ -566,7 +591,8 @@ private Q_SLOTS:
             QVERIFY2(QFile::exists(path(name)), qPrintable(name));
         int stateDuringQuestion = -1;
         prompter->duringQuestion = [&] {
-            stateDuringQuestion = session->transport.listeningState() + session->transport.sendingState();
+            stateDuringQuestion =
+                session->transport.listeningState() + session->transport.sendingState();
         };
         prompter->questionAnswer = yes ? Prompter::Answer::Yes : Prompter::Answer::No;
         QSignalSpy quit(session.get(), &Messenger::quitRequested);
@@ -583,7 +609,8 @@ private Q_SLOTS:
         QCOMPARE(quit.count(), yes ? 1 : 0);
         QCOMPARE(editor->ending(), yes);
         if (yes) {
-            QCOMPARE(prompter->messages(), QStringList{QStringLiteral("Please Restart Vantrell Messenger")});
+            QCOMPARE(prompter->messages(),
+                     QStringList{QStringLiteral("Please Restart Vantrell Messenger")});
             QCOMPARE(session->transport.listeningState(), 0);
             QCOMPARE(session->transport.sendingState(), 0);
             QVERIFY(session->transport.boxopen());
