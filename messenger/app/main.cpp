@@ -95,7 +95,8 @@ int main(int argc, char *argv[])
         silent = silent || arg.compare(QLatin1String("/m"), Qt::CaseInsensitive) == 0;
 
     PromptDialog dialogs;
-    SilentPrompter noPerson;
+    // Without a person the boxes go to stderr, so that a copy that ends says why.
+    SilentPrompter noPerson(stderr);
     Prompter &prompter = noBoxes ? static_cast<Prompter &>(noPerson) : dialogs;
 
     // One copy per user: a second one says so and ends, leaving the first undisturbed. When

@@ -167,6 +167,10 @@ std::optional<Messenger::StartResult> Messenger::handleStartupError(const Socket
                 prompter_.message(QStringLiteral("Port ") + QString::number(port) + QStringLiteral(" is in use."),
                                   QStringLiteral("Vantrell Messenger"));
             });
+        // The log of a run that did not end cleanly was taken out of logtemp.txt before the
+        // binding; ending now without writing it back would lose it.
+        if (!log.lstMessages().isEmpty())
+            cleanlog_Click();
         Q_EMIT quitRequested();
         return StartResult::PortInUse;
     }
