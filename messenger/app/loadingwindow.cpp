@@ -25,7 +25,7 @@ LoadingWindow::LoadingWindow(QWidget *parent)
     picture->setPixmap(TrayWidget::lookIcon(TrayWidget::Look::Idle).pixmap(64, 64));
     auto *caption = new QLabel(QStringLiteral("Vantrell Messenger loading ..."), this);
     caption->setObjectName(QStringLiteral("caption"));
-    caption->setStyleSheet(QStringLiteral("font-size: 14pt; font-weight: bold;"));
+    caption->setStyleSheet(QStringLiteral("font-size: 13pt; font-weight: bold;"));
     ProgressBar1_ = new QProgressBar(this);
     ProgressBar1_->setObjectName(QStringLiteral("ProgressBar1"));
     ProgressBar1_->setRange(0, 100);
@@ -43,7 +43,7 @@ LoadingWindow::LoadingWindow(QWidget *parent)
     layout->addLayout(top);
     layout->addWidget(ProgressBar1_);
     setAttribute(Qt::WA_StyledBackground, true);
-    setFixedWidth(420);
+    setMinimumWidth(460);
 }
 
 void LoadingWindow::setProgress(int value)

@@ -474,12 +474,17 @@ void MainWindow::applyButtons()
         qb->setToolTip(buttons.tooltip(i).isEmpty() ? QStringLiteral("Quick POP button")
                                                     : buttons.tooltip(i));
         qb->setEnabled(quickSend && style.enabled);
+        // An empty slot keeps its own light grey; a button that is only switched off for a
+        // while (a forward being composed) greys out a little lighter.
+        const QString disabled = style.look == ButtonSet::Look::Empty
+                                     ? colourCss(ButtonSet::background(style.look))
+                                     : QStringLiteral("#e6e9ee");
         qb->setStyleSheet(
             QStringLiteral("QPushButton { background: %1; color: %2; padding: 2px 4px; }"
                            "QPushButton:hover { border-color: #1d3557; }"
-                           "QPushButton:disabled { background: #e6e9ee; color: #9aa7b8; }")
+                           "QPushButton:disabled { background: %3; color: #9aa7b8; }")
                 .arg(colourCss(ButtonSet::background(style.look)),
-                     colourCss(ButtonSet::foreground(style.look))));
+                     colourCss(ButtonSet::foreground(style.look)), disabled));
     }
 }
 

@@ -471,6 +471,23 @@ private Q_SLOTS:
         QVERIFY(!f->session.history.wasopen());
     }
 
+    // The start-up advances the splash and ends on the start-up-complete marker; a click
+    // on the icon afterwards asks nothing.
+    void startUpEndsOnTheMarker()
+    {
+        QSignalSpy progress(&f->session, &Messenger::splashProgressChanged);
+        QCOMPARE(f->session.start(), Messenger::StartResult::Running);
+        QList<int> values;
+        for (const QList<QVariant> &signal : progress)
+            values << signal.at(0).toInt();
+        QCOMPARE(values, (QList<int>{20, 30, 40, 50, 55, 60, 70, 80, 100, 15}));
+        QVERIFY(f->session.startupComplete);
+        f->tray->leftClick();
+        QVERIFY(f->prompter.texts.isEmpty());
+        QVERIFY(f->window->isVisible());
+        f->session.transport.close();
+    }
+
     // --- Without a tray ---
 
     // Offscreen there is no tray: minimising goes to the task bar, and the monitor leaves
