@@ -485,8 +485,13 @@ void TrayWidget::play(const QString &path)
             });
         }
         const QUrl url = QUrl::fromLocalFile(path);
-        if (sound_->source() != url)
+        if (sound_->source() != url) {
             sound_->setSource(url);
+        } else if (sound_->status() == QSoundEffect::Error) {
+            // The same unplayable file again: no new status change will say so.
+            QApplication::beep();
+            return;
+        }
         sound_->play();
         return;
     }
