@@ -122,6 +122,8 @@ Q_SIGNALS:
     // `away` was cleared by a send or a compose change; the away display follows.
     void autoResponseSwitchedOff();
     void playSound();
+    // The settings dialog's "Test": play this sound file now, whatever PLAYSOUND says.
+    void soundTestRequested(const QString &wavefile);
     // The start-up advanced; the splash window shows the value.
     void splashProgressChanged(int value);
     // A message went into window `slot`; the window shows its state.

@@ -300,6 +300,7 @@ void TrayWidget::wireSession()
     connect(&session_, &Messenger::settingsSaved, this,
             [this] { closeall(AutoToggle)->setEnabled(session_.options.autoresmaster); });
     connect(&session_, &Messenger::playSound, this, &TrayWidget::playsound_Click);
+    connect(&session_, &Messenger::soundTestRequested, this, &TrayWidget::soundtest_Click);
     connect(&session_, &Messenger::quitRequested, this, &TrayWidget::unloadmecommand_Click);
 
     connect(&main_, &MainWindow::toolsMenuRequested, this,

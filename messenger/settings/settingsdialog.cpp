@@ -22,12 +22,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#ifdef VT_HAVE_MULTIMEDIA
-#include <QAudioDevice>
-#include <QMediaDevices>
-#include <QSoundEffect>
-#endif
-
 namespace
 {
 QString colourCss(unsigned rgb)
@@ -551,17 +545,8 @@ void SettingsDialog::selectSoundFile()
 
 void SettingsDialog::testSound()
 {
-    const QString file = session_.options.wavefile;
-#ifdef VT_HAVE_MULTIMEDIA
-    if (!QMediaDevices::audioOutputs().isEmpty() && QFileInfo::exists(file)) {
-        if (!sound_)
-            sound_ = new QSoundEffect(this);
-        sound_->setSource(QUrl::fromLocalFile(file));
-        sound_->play();
-        return;
-    }
-#endif
-    QApplication::beep();
+    // The tray form plays it, the same way as the notification sound.
+    Q_EMIT session_.soundTestRequested(session_.options.wavefile);
 }
 
 void SettingsDialog::selectForwardTarget()

@@ -19,7 +19,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSoundEffect;
 class QTabWidget;
 
 class SettingsDialog final : public QDialog
@@ -93,5 +92,4 @@ private:
     QLabel *transferDescription_ = nullptr;
     QPushButton *transfer_ = nullptr;
 
-    QSoundEffect *sound_ = nullptr;
 };

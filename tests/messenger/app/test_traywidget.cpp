@@ -627,7 +627,7 @@ private Q_SLOTS:
         QCOMPARE(f->played, soundon ? QStringList{f->session.options.wavefile} : QStringList());
         // The dialog's "Test" plays its file either way.
         f->played.clear();
-        f->tray->soundtest_Click(QStringLiteral("/sounds/other.wav"));
+        Q_EMIT f->session.soundTestRequested(QStringLiteral("/sounds/other.wav"));
         QCOMPARE(f->played, QStringList{QStringLiteral("/sounds/other.wav")});
     }
 
