@@ -5,6 +5,7 @@
 // no-network cases run in a loopback-only one of their own (VT_LOOPBACK_ONLY=1).
 #include "common/textfile.h"
 #include "messenger/app/messenger.h"
+#include "tests/support/testsupport.h"
 
 #include <QNetworkInterface>
 #include <QSignalSpy>
@@ -27,81 +28,14 @@ bool loopbackOnly()
     return qgetenv("VT_LOOPBACK_ONLY") == "1";
 }
 
-// Only lo and the veth pair of the test namespace may be up; anything else is a real
-// network, where a broadcast must never go.
-QString foreignInterface()
-{
-    for (const QNetworkInterface &i : QNetworkInterface::allInterfaces()) {
-        if (!i.flags().testFlag(QNetworkInterface::IsUp) ||
-            i.flags().testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        if (i.name() != QLatin1String("vt0") && i.name() != QLatin1String("vt1"))
-            return i.name();
-    }
-    return QString();
-}
-
 #define REQUIRE_NETWORK(wantLoopbackOnly)                                                          \
     do {                                                                                           \
         if (loopbackOnly() != (wantLoopbackOnly))                                                  \
             QSKIP((wantLoopbackOnly)                                                               \
                       ? "runs in the loopback-only namespace (VT_LOOPBACK_ONLY=1)"                 \
                       : "needs the namespace with a LAN, not the loopback-only one");              \
-        const QString iface = foreignInterface();                                                  \
-        if (!iface.isEmpty())                                                                      \
-            QSKIP(qPrintable(                                                                      \
-                QStringLiteral("interface %1 is up: not inside a private network namespace; "      \
-                               "run under scripts/netns-run")                                      \
-                    .arg(iface)));                                                                 \
+        REQUIRE_PRIVATE_NETWORK();                                                                 \
     } while (false)
-
-// Answers the boxes from a script and notes each one with the hold state it was shown in.
-class ScriptedPrompter final : public Prompter
-{
-public:
-    struct Box {
-        QString kind;
-        QString text;
-        QString title;
-        QString defaultText;
-        bool held = false;
-    };
-
-    explicit ScriptedPrompter(std::function<bool()> held) : held_(std::move(held)) {}
-
-    bool inputGiven = true;
-    QString inputAnswer;
-    QList<Box> boxes;
-
-    void message(const QString &text, const QString &title) override
-    {
-        boxes.append({QStringLiteral("message"), text, title, QString(), held_()});
-    }
-    Answer question(const QString &text, const QString &title, bool) override
-    {
-        boxes.append({QStringLiteral("question"), text, title, QString(), held_()});
-        return Answer::No;
-    }
-    bool input(const QString &prompt, const QString &title, const QString &defaultText,
-               QString *answer) override
-    {
-        boxes.append({QStringLiteral("input"), prompt, title, defaultText, held_()});
-        *answer = inputAnswer;
-        return inputGiven;
-    }
-
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const Box &box : boxes)
-            if (box.kind == QLatin1String("message"))
-                out.append(box.text);
-        return out;
-    }
-
-private:
-    std::function<bool()> held_;
-};
 
 QString readFile(const QString &path)
 {
@@ -110,6 +44,8 @@ QString readFile(const QString &path)
     return text;
 }
 } // namespace
+
+using TestSupport::ScriptedPrompter;
 
 class TestMessenger : public QObject
 {

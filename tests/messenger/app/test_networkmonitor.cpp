@@ -5,6 +5,7 @@
 // no-network cases run in a namespace with loopback only (VT_LOOPBACK_ONLY=1).
 #include "messenger/app/messenger.h"
 #include "messenger/app/networkmonitor.h"
+#include "tests/support/testsupport.h"
 
 #include <QFile>
 #include <QNetworkInterface>
@@ -24,20 +25,6 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kSameMessage =
     QStringLiteral("   Listening and Sending\r\nPorts cannot be the same.");
 const QString kRangeMessage = QStringLiteral("Please enter a port number from 1 to 65535.");
-
-// The test namespace has only lo and its own veth pair. Any other live interface means this
-// process sees a real network, where a broadcast must never go.
-QString foreignInterface()
-{
-    for (const QNetworkInterface &i : QNetworkInterface::allInterfaces()) {
-        if (!i.flags().testFlag(QNetworkInterface::IsUp) ||
-            i.flags().testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        if (i.name() != QLatin1String("vt0") && i.name() != QLatin1String("vt1"))
-            return i.name();
-    }
-    return QString();
-}
 
 bool loopbackOnly()
 {
@@ -153,11 +140,7 @@ void TestNetworkMonitor::initTestCase()
 void TestNetworkMonitor::init()
 {
     if (QByteArray(QTest::currentTestFunction()) != "stateNames") {
-        const QString iface = foreignInterface();
-        if (!iface.isEmpty())
-            QSKIP(qPrintable(QStringLiteral("interface %1 is up: not inside a private network "
-                                            "namespace; run under scripts/netns-run")
-                                 .arg(iface)));
+        REQUIRE_PRIVATE_NETWORK();
     }
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());

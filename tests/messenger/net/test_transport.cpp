@@ -2,8 +2,8 @@
 // sockets (own broadcasts come back, taken ports fail, an unreachable network is named as
 // such). Socket cases broadcast, so they refuse to run outside a private network namespace.
 #include "messenger/net/transport.h"
+#include "tests/support/testsupport.h"
 
-#include <QNetworkInterface>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -11,29 +11,6 @@
 
 namespace
 {
-// The test namespace has only lo and its own veth pair. Any other live interface means this
-// process sees a real network, where a broadcast must never go.
-QString foreignInterface()
-{
-    for (const QNetworkInterface &i : QNetworkInterface::allInterfaces()) {
-        if (!i.flags().testFlag(QNetworkInterface::IsUp) ||
-            i.flags().testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        if (i.name() != QLatin1String("vt0") && i.name() != QLatin1String("vt1"))
-            return i.name();
-    }
-    return QString();
-}
-
-#define REQUIRE_PRIVATE_NETWORK()                                                                  \
-    do {                                                                                           \
-        const QString iface = foreignInterface();                                                  \
-        if (!iface.isEmpty())                                                                      \
-            QSKIP(qPrintable(QStringLiteral("interface %1 is up: not inside a private network "    \
-                                            "namespace; run under scripts/netns-run")              \
-                                 .arg(iface)));                                                    \
-    } while (false)
-
 // Takes whatever `tick()` asks for, as the dispatcher does: entry 0, then removes it.
 struct Drain {
     explicit Drain(Transport &t) : transport(t)

@@ -4,12 +4,15 @@
 // the session's send hook, so no socket is opened.
 #include "messenger/app/messenger.h"
 #include "messenger/send/sender.h"
+#include "tests/support/testsupport.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
+
+using TestSupport::RecordingPrompter;
 
 namespace
 {
@@ -18,26 +21,6 @@ const QString kBob = QStringLiteral("[PC2\\BOB]");
 const QString kCarl = QStringLiteral("[PC3\\CARL]");
 const QString kDora = QStringLiteral("[PC4\\DORA]");
 const QString kGroupEntry = QStringLiteral("Front desk") + QString(30, u' ') + QStringLiteral("1");
-
-// Records every box with whether the receive queue was held while it was open.
-class RecordingPrompter final : public Prompter
-{
-public:
-    Transport *transport = nullptr;
-    QStringList messages;
-    QList<bool> heldDuring;
-
-    void message(const QString &text, const QString &) override
-    {
-        messages << text;
-        heldDuring << (transport && transport->boxopen());
-    }
-    Answer question(const QString &, const QString &, bool) override { return Answer::No; }
-    bool input(const QString &, const QString &, const QString &, QString *) override
-    {
-        return false;
-    }
-};
 
 // A session with three known users on the list, own name ANN, and every datagram captured.
 // From send number `failFrom` on, sends fail with `failure`.

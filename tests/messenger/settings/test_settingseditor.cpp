@@ -7,6 +7,7 @@
 #include "common/textfile.h"
 #include "messenger/app/messenger.h"
 #include "messenger/settings/settingseditor.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,74 +29,6 @@ const QDateTime kNow(QDate(2008, 10, 21), QTime(22, 15, 30));
 const int kListen = 47611;
 const int kSend = 47612;
 
-// Only lo and the veth pair of the test namespace may be up; anything else is a real network.
-QString foreignInterface()
-{
-    for (const QNetworkInterface &i : QNetworkInterface::allInterfaces()) {
-        if (!i.flags().testFlag(QNetworkInterface::IsUp) ||
-            i.flags().testFlag(QNetworkInterface::IsLoopBack))
-            continue;
-        if (i.name() != QLatin1String("vt0") && i.name() != QLatin1String("vt1"))
-            return i.name();
-    }
-    return QString();
-}
-
-#define REQUIRE_PRIVATE_NETWORK()                                                                  \
-    do {                                                                                           \
-        const QString iface = foreignInterface();                                                  \
-        if (!iface.isEmpty())                                                                      \
-            QSKIP(qPrintable(QStringLiteral("interface %1 is up: not inside a private network "    \
-                                            "namespace; run under scripts/netns-run")              \
-                                 .arg(iface)));                                                    \
-    } while (false)
-
-// Answers the boxes from a script and notes each one.
-class ScriptedPrompter final : public Prompter
-{
-public:
-    struct Box {
-        QString kind;
-        QString text;
-        QString title;
-        QString defaultText;
-    };
-
-    Answer questionAnswer = Answer::No;
-    bool inputGiven = true;
-    QString inputAnswer;
-    // Runs while a question is open (to look at the sockets then).
-    std::function<void()> duringQuestion;
-    QList<Box> boxes;
-
-    void message(const QString &text, const QString &title) override
-    {
-        boxes.append({QStringLiteral("message"), text, title, QString()});
-    }
-    Answer question(const QString &text, const QString &title, bool) override
-    {
-        boxes.append({QStringLiteral("question"), text, title, QString()});
-        if (duringQuestion)
-            duringQuestion();
-        return questionAnswer;
-    }
-    bool input(const QString &prompt, const QString &title, const QString &defaultText,
-               QString *answer) override
-    {
-        boxes.append({QStringLiteral("input"), prompt, title, defaultText});
-        *answer = inputAnswer;
-        return inputGiven;
-    }
-    QStringList messages() const
-    {
-        QStringList out;
-        for (const Box &box : boxes)
-            if (box.kind == QLatin1String("message"))
-                out.append(box.text);
-        return out;
-    }
-};
-
 QString readFile(const QString &path)
 {
     QString text;
@@ -106,6 +39,8 @@ QString readFile(const QString &path)
 // One kind of edit made in the dialog before Save.
 using Edit = std::function<void(SettingsEditor &)>;
 } // namespace
+
+using TestSupport::ScriptedPrompter;
 Q_DECLARE_METATYPE(Edit)
 
 class TestSettingsEditor : public QObject

@@ -2,6 +2,7 @@
 // hostile sender names, and "Cannot create file" for every failure.
 #include "messenger/app/messenger.h"
 #include "messenger/windows/savedmessage.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -9,28 +10,10 @@
 
 #include <memory>
 
+using TestSupport::RecordingPrompter;
+
 namespace
 {
-// Records every box with whether the receive queue was held while it was open.
-class RecordingPrompter final : public Prompter
-{
-public:
-    Transport *transport = nullptr;
-    QStringList messages;
-    QList<bool> heldDuring;
-
-    void message(const QString &text, const QString &) override
-    {
-        messages << text;
-        heldDuring << (transport && transport->boxopen());
-    }
-    Answer question(const QString &, const QString &, bool) override { return Answer::No; }
-    bool input(const QString &, const QString &, const QString &, QString *) override
-    {
-        return false;
-    }
-};
-
 // A session whose own name is ANN, saving on Thursday 7 March 2024 at 14:05:09 a message
 // received at 09:15 am from Bob Smith; the editor start is recorded, not run.
 struct Fixture {
