@@ -16,7 +16,7 @@
 // What one message window shows and keeps between uses of its slot.
 struct PopupState {
     int punumber = 0;    // the window's slot number (10 for the recall window)
-    QString messagefrom; // identity of the sender the window answers
+    QString messagefrom; // the sender's display name in proper case (the reply goes to it)
     QString message;     // the conversation text
     QString caption;
     QString broadcast;       // the broadcast marker text (empty when not sent to all)
