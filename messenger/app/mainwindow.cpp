@@ -1,5 +1,7 @@
 #include "mainwindow.h"
 
+#include "messenger/windows/conversationview.h"
+
 #include "messenger/app/messenger.h"
 #include "messenger/send/sender.h"
 #include "messenger/settings/buttonset.h"
@@ -39,10 +41,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 // Height of the painted title band at the top of the background picture.
 constexpr int kTitleBand = 46;
 
-QString toLf(QString text)
-{
-    return text.replace(kCrLf, QStringLiteral("\n"));
-}
+using ConversationView::toLf;
 
 QString colourCss(unsigned rgb)
 {

@@ -1,5 +1,7 @@
 #include "historywindow.h"
 
+#include "messenger/windows/conversationview.h"
+
 #include "messenger/app/messenger.h"
 #include "messenger/windows/history.h"
 #include "messenger/windows/logwindow.h"
@@ -19,28 +21,6 @@
 
 namespace
 {
-QString toLf(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
-
-// Moves runs over a text with CR LF line ends onto the same text with LF line ends.
-QList<ConversationColour::Run> withoutCr(const QString &text, QList<ConversationColour::Run> runs)
-{
-    auto reduced = [&text](qsizetype position) {
-        qsizetype pairs = 0;
-        for (qsizetype i = 1; i <= position && i < text.size(); ++i)
-            if (text.at(i) == QLatin1Char('\n') && text.at(i - 1) == QLatin1Char('\r'))
-                ++pairs;
-        return position - pairs;
-    };
-    for (ConversationColour::Run &run : runs) {
-        const qsizetype end = reduced(run.start + run.length);
-        run.start = reduced(run.start);
-        run.length = end - run.start;
-    }
-    return runs;
-}
 
 // A list row shows its text on one line; the conversation area shows it whole.
 QString oneLine(QString text)
@@ -210,20 +190,7 @@ void HistoryWindow::showCurrent(int row)
     const History::Display shown =
         History::display(history.rows().at(row), session_.options.friendlyname,
                          clicking_ ? History::View::Clicked : History::View::Newest);
-    // The runs index the text as given; the area counts a CR LF as one character.
-    const QString text = toLf(shown.text);
-    const QList<ConversationColour::Run> runs = withoutCr(shown.text, shown.runs);
-    message_->setPlainText(text);
-    QTextCursor cursor(message_->document());
-    for (const ConversationColour::Run &run : std::as_const(runs)) {
-        QTextCharFormat format;
-        format.setForeground(run.colour == ConversationColour::Colour::Red ? QColor(255, 0, 0)
-                                                                           : QColor(0, 0, 0));
-        cursor.setPosition(int(run.start));
-        cursor.setPosition(int(run.start + run.length), QTextCursor::KeepAnchor);
-        cursor.mergeCharFormat(format);
-    }
-    message_->moveCursor(QTextCursor::End);
+    ConversationView::show(message_, shown.text, shown.runs);
 }
 
 void HistoryWindow::recallRow(int row)

@@ -1,5 +1,7 @@
 #include "logwindow.h"
 
+#include "messenger/windows/conversationview.h"
+
 #include "common/environment.h"
 #include "messenger/app/messenger.h"
 #include "messenger/windows/savedmessage.h"
@@ -24,10 +26,7 @@ namespace
 {
 const QString kCaption = QStringLiteral("Vantrell Messenger");
 
-QString toLf(QString text)
-{
-    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-}
+using ConversationView::toLf;
 } // namespace
 
 LogWindow::LogWindow(Messenger &session, QWidget *parent)

@@ -1,5 +1,7 @@
 #include "messagewindow.h"
 
+#include "messenger/windows/conversationview.h"
+
 #include "messenger/app/messenger.h"
 #include "messenger/send/replylogic.h"
 #include "messenger/send/sender.h"
@@ -24,20 +26,12 @@
 
 namespace
 {
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kSentToAll = QStringLiteral("(Sent to ALL)");
 
 // The controls hold LF line breaks, the state and the wire CR LF (so lengths count as the
 // older copies count them).
-QString toLf(QString text)
-{
-    return text.replace(kCrLf, QStringLiteral("\n"));
-}
-QString toCrLf(QString text)
-{
-    text.replace(kCrLf, QStringLiteral("\n"));
-    return text.replace(QLatin1Char('\n'), kCrLf);
-}
+using ConversationView::toCrLf;
+using ConversationView::toLf;
 
 QString colourCss(unsigned rgb)
 {
@@ -257,21 +251,10 @@ bool MessageWindow::showAgain()
 void MessageWindow::Label1_Click()
 {
     const PopupState &state = session_.popupSlots.state(index_);
-    // The same text the area was given, so run positions and document positions agree.
-    const QString text = toLf(state.message);
-    const QList<ConversationColour::Run> runs =
-        ConversationColour::runs(text, session_.options.friendlyname, state.messagefrom.toUpper(),
-                                 ConversationColour::MissingOther::Stop);
-    QTextCursor cursor(message_->document());
-    for (const ConversationColour::Run &run : runs) {
-        QTextCharFormat format;
-        format.setForeground(run.colour == ConversationColour::Colour::Red ? QColor(255, 0, 0)
-                                                                           : QColor(0, 0, 0));
-        cursor.setPosition(int(run.start));
-        cursor.setPosition(int(run.start + run.length), QTextCursor::KeepAnchor);
-        cursor.mergeCharFormat(format);
-    }
-    message_->moveCursor(QTextCursor::End);
+    ConversationView::show(message_, state.message,
+                           ConversationColour::runs(state.message, session_.options.friendlyname,
+                                                    state.messagefrom.toUpper(),
+                                                    ConversationColour::MissingOther::Stop));
 }
 
 void MessageWindow::updateResponseRules()
