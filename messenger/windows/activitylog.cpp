@@ -188,7 +188,12 @@ QString ActivityLog::entryView(const QString &entry)
     const QString a = entry.left(15);
     QString b;
     QString c;
-    const qsizetype colon = entry.size() > 16 ? entry.indexOf(QLatin1Char(':'), 16) : -1;
+    // The text splits at its first colon that ends a word (one followed by a blank, or the
+    // last character), dropping that blank: a colon inside "12:30" or an address would
+    // otherwise cost the character after it, in the viewer and in a saved copy.
+    qsizetype colon = entry.size() > 16 ? entry.indexOf(QLatin1Char(':'), 16) : -1;
+    while (colon >= 0 && colon + 1 < entry.size() && entry.at(colon + 1) != QLatin1Char(' '))
+        colon = entry.indexOf(QLatin1Char(':'), colon + 1);
     if (colon >= 0) {
         b = entry.mid(16, colon - 16);
         c = entry.mid(colon + 2);

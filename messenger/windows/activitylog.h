@@ -59,8 +59,8 @@ public:
     bool logsave_Click();
 
     // What the log window's viewer shows for an entry: the stamp without its last colon,
-    // CR LF, the text up to the next colon (from the 17th character on), CR LF, the text
-    // after that colon and the character following it. Short entries give what can be cut.
+    // CR LF, the text up to its first colon that ends a word (from the 17th character on),
+    // CR LF, the text after that colon and its blank. Short entries give what can be cut.
     static QString entryView(const QString &entry);
 
 Q_SIGNALS:

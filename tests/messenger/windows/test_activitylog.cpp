@@ -280,6 +280,12 @@ void TestActivityLog::entryView_data()
     QTest::newRow("colon after the stamp splits the text")
         << kStamp + QStringLiteral("Msg to   BOB\t\r\nME> time: 3pm\r\n---")
         << "12-08-25:03:04p\r\nMsg to   BOB\t\r\nME> time\r\n3pm\r\n---";
+    QTest::newRow("a colon inside a time keeps the text whole")
+        << kStamp + QStringLiteral("Msg from BOB\t\r\nBOB> lunch at 12:30\r\n---")
+        << "12-08-25:03:04p\r\nMsg from BOB\t\r\nBOB> lunch at 12:30\r\n---\r\n";
+    QTest::newRow("split at the first colon that ends a word")
+        << kStamp + QStringLiteral("Msg to   BOB\t\r\nME> at 12:30, note: bring it\r\n---")
+        << "12-08-25:03:04p\r\nMsg to   BOB\t\r\nME> at 12:30, note\r\nbring it\r\n---";
     QTest::newRow("recovered line without a stamp") << "---"
                                                     << "---\r\n\r\n";
     QTest::newRow("stamp only, cut short") << "12-08-25:03"
