@@ -330,6 +330,7 @@ void MainWindow::wireSession()
     Sender &sender = session.sender;
 
     connect(&session, &Messenger::statusChanged, statustext_, &QLabel::setText);
+    connect(&session, &Messenger::shutdownAbandoned, this, &MainWindow::showNormalMain);
     connect(&session.transport, &Transport::trafficChanged, traffic_, &QProgressBar::setValue);
     connect(&session.directory, &Directory::allusersChanged, this, &MainWindow::refreshUsers);
     connect(&session, &Messenger::optionsApplied, this, &MainWindow::applyOptions);

@@ -203,7 +203,18 @@ void Messenger::shutdown()
     monitor.stop();
     saveusers_Click();
     log.archiveAtExit();
+    lastSendError_ = SocketError();
     directory.signOff();
+    if (lastSendError_.description == Transport::addressInUseText) {
+        // The sending port was taken from under this copy: the end is abandoned and the
+        // program runs on, its users, settings and log already saved.
+        transport.setBoxOpen(false);
+        monitor.start();
+        Q_EMIT shutdownAbandoned();
+        return;
+    }
+    // Any other failure of the sign-off ends the program all the same, but not before the
+    // history is saved: skipping that would lose this run's messages.
     transport.close();
     // A run that never read the stored history must not replace it with an empty one.
     if (historyLoaded || !QFile::exists(file(QStringLiteral("hist.dat"))))

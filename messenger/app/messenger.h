@@ -136,6 +136,9 @@ Q_SIGNALS:
     void buttonsLoaded();
     // The program should end now (after a taken port at start-up, or the shutdown).
     void quitRequested();
+    // The sign-off found the sending port taken: the program keeps running and shows its
+    // main window.
+    void shutdownAbandoned();
 
 private:
     // Nothing when the start-up goes on with the next step, else how it ends.

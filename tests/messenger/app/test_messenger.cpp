@@ -226,6 +226,44 @@ private Q_SLOTS:
         QCOMPARE(session->popupSlots.pucount(), QStringLiteral("9"));
     }
 
+    // A sign-off that finds the sending port taken abandons the end: the copy runs on. Any
+    // other failure still ends it, with the history saved.
+    void shutdownWhenTheSignOffFails_data()
+    {
+        QTest::addColumn<QString>("description");
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("port taken") << Transport::addressInUseText << false;
+        QTest::newRow("network gone") << Transport::noRouteText << true;
+    }
+
+    void shutdownWhenTheSignOffFails()
+    {
+        QFETCH(QString, description);
+        QFETCH(bool, ends);
+        prepareHistory();
+        QVERIFY(session->history.load(path(QStringLiteral("hist.dat"))));
+        session->historyLoaded = true;
+        session->history.addRow(History::receivedRow(kNow, QStringLiteral("Ann"),
+                                                     QStringLiteral("ANN> today"), kMe,
+                                                     QStringLiteral("Ann Msg 10:15 pm")));
+        session->sendHook = [&](const QString &, SocketError *err) {
+            err->number = description == Transport::addressInUseText ? Transport::addressInUseNumber
+                                                                      : Transport::noRouteNumber;
+            err->description = description;
+            return false;
+        };
+        QSignalSpy quit(session.get(), &Messenger::quitRequested);
+        QSignalSpy abandoned(session.get(), &Messenger::shutdownAbandoned);
+        session->shutdown();
+        QCOMPARE(quit.count(), ends ? 1 : 0);
+        QCOMPARE(abandoned.count(), ends ? 0 : 1);
+        QCOMPARE(session->transport.boxopen(), ends);
+        QCOMPARE(session->monitor.isActive(), !ends);
+        QCOMPARE(storedHistory().size(), ends ? 2 : 1);
+        // Users and settings were saved before the sign-off either way.
+        QVERIFY(QFile::exists(path(QStringLiteral("users.txt"))));
+    }
+
     void firstRunWithoutNetwork_data()
     {
         QTest::addColumn<bool>("given");
