@@ -4,7 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
-namespace Codec {
+namespace Codec
+{
 // A character the code page cannot carry becomes "?".
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);

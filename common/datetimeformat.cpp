@@ -1,7 +1,11 @@
 #include "datetimeformat.h"
 
-namespace {
-QString two(int n) { return QString::number(n).rightJustified(2, QLatin1Char('0')); }
+namespace
+{
+QString two(int n)
+{
+    return QString::number(n).rightJustified(2, QLatin1Char('0'));
+}
 
 // The saved log conversation and the log viewer also write "ddd" and "mmm"; the Windows
 // copies use English names there whatever the desktop's language.
@@ -28,7 +32,8 @@ QString DateTimeFormat::format(const QDateTime &when, const QString &pattern)
     bool afterHourColon = false; // "mm" right after "hh:" is minutes
     qsizetype i = 0;
     auto at = [&](const char *token) {
-        return pattern.mid(i, qsizetype(qstrlen(token))).compare(QLatin1String(token), Qt::CaseInsensitive) == 0;
+        return pattern.mid(i, qsizetype(qstrlen(token)))
+                   .compare(QLatin1String(token), Qt::CaseInsensitive) == 0;
     };
     while (i < pattern.size()) {
         if (at("yyyy")) {
@@ -77,7 +82,8 @@ QString DateTimeFormat::format(const QDateTime &when, const QString &pattern)
             ++i;
         }
         // "hh:" directly before this position makes the next "mm" minutes.
-        afterHourColon = i >= 3 && pattern.mid(i - 3, 3).compare(QLatin1String("hh:"), Qt::CaseInsensitive) == 0;
+        afterHourColon =
+            i >= 3 && pattern.mid(i - 3, 3).compare(QLatin1String("hh:"), Qt::CaseInsensitive) == 0;
     }
     return out;
 }

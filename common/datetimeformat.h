@@ -6,7 +6,8 @@
 #include <QDateTime>
 #include <QString>
 
-namespace DateTimeFormat {
+namespace DateTimeFormat
+{
 QString format(const QDateTime &when, const QString &pattern);
 
 // The patterns the program uses.

@@ -13,7 +13,8 @@
 
 QString Environment::executableFolder()
 {
-    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
+    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath()
+                                        : QDir::currentPath();
 }
 
 QString Environment::programFolder()
@@ -57,5 +58,6 @@ QString Environment::userName()
 
 QString Environment::identity()
 {
-    return (QLatin1Char('[') + computerName() + QLatin1Char('\\') + userName() + QLatin1Char(']')).toUpper();
+    return (QLatin1Char('[') + computerName() + QLatin1Char('\\') + userName() + QLatin1Char(']'))
+        .toUpper();
 }

@@ -2,7 +2,8 @@
 // Where the program's files live and who is using it.
 #include <QString>
 
-namespace Environment {
+namespace Environment
+{
 // $VTMESSENGER_HOME; else the executable's folder when writable; else the per-user data
 // folder. Created when missing.
 QString programFolder();

@@ -1,7 +1,11 @@
 #include "fieldreader.h"
 
-namespace {
-bool isLineEnd(QChar c) { return c == QLatin1Char('\r') || c == QLatin1Char('\n'); }
+namespace
+{
+bool isLineEnd(QChar c)
+{
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
 } // namespace
 
 void FieldReader::skipDelimiter()

@@ -17,7 +17,10 @@ public:
     // Every field of a text.
     static QStringList fields(const QString &text);
     // Writes a field in double quotes (the file formats have no escape for a quote inside).
-    static QString quoted(const QString &value) { return QLatin1Char('"') + value + QLatin1Char('"'); }
+    static QString quoted(const QString &value)
+    {
+        return QLatin1Char('"') + value + QLatin1Char('"');
+    }
 
 private:
     void skipDelimiter();

@@ -2,7 +2,8 @@
 // Small text helpers shared by the three programs.
 #include <QString>
 
-namespace Text {
+namespace Text
+{
 // First letter of every word upper case, the rest lower case; words are separated by
 // blanks, tabs and line breaks only, so "[pc7\operator]" stays as it is.
 QString properCase(const QString &text);

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace TextFile {
+namespace TextFile
+{
 // The whole file decoded; false when it cannot be read (a missing file included).
 bool read(const QString &path, QString *text);
 // The file's lines without their ends; a last line without an end counts.

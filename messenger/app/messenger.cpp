@@ -7,24 +7,15 @@
 #include <QDir>
 #include <QFile>
 
-namespace {
+namespace
+{
 const QString kCrLf = QStringLiteral("\r\n");
 } // namespace
 
 Messenger::Messenger(const QString &folder, Prompter &prompter, Clock clock, QObject *parent)
-    : QObject(parent),
-      directory(options),
-      popupSlots(clock),
-      log(folder, clock),
-      dispatcher(*this),
-      monitor(*this),
-      buttons(folder),
-      groups(folder, directory),
-      autoResponder(*this),
-      sender(*this),
-      folder_(folder),
-      prompter_(prompter),
-      clock_(std::move(clock))
+    : QObject(parent), directory(options), popupSlots(clock), log(folder, clock), dispatcher(*this),
+      monitor(*this), buttons(folder), groups(folder, directory), autoResponder(*this),
+      sender(*this), folder_(folder), prompter_(prompter), clock_(std::move(clock))
 {
     connect(&transport, &Transport::tick, &dispatcher, &Dispatcher::tick);
     connect(&transport, &Transport::statusText, this, &Messenger::setStatus);
@@ -90,7 +81,8 @@ Messenger::StartResult Messenger::start(const QSizeF &screenTwips)
         QString answer;
         const bool given = withBox([&] {
             return prompter_.input(QStringLiteral("Please enter your name:") + kCrLf,
-                                   QStringLiteral("Vantrell Messenger Setup"), Environment::userName(), &answer);
+                                   QStringLiteral("Vantrell Messenger Setup"),
+                                   Environment::userName(), &answer);
         });
         options.friendlyname = given ? Datagram::upper(answer) : QString();
         directory.refreshUser();
@@ -157,14 +149,16 @@ Messenger::StartResult Messenger::stopWithoutNetwork(const SocketError &err)
     return StartResult::NoNetwork;
 }
 
-std::optional<Messenger::StartResult> Messenger::handleStartupError(const SocketError &err, bool listening)
+std::optional<Messenger::StartResult> Messenger::handleStartupError(const SocketError &err,
+                                                                    bool listening)
 {
     if (err.description == Transport::addressInUseText) {
         const int port = err.port ? err.port : (listening ? options.listenPort : options.sendPort);
         NetworkMonitor::Pause pause(monitor);
         if (!silent)
             withBox([&] {
-                prompter_.message(QStringLiteral("Port ") + QString::number(port) + QStringLiteral(" is in use."),
+                prompter_.message(QStringLiteral("Port ") + QString::number(port) +
+                                      QStringLiteral(" is in use."),
                                   QStringLiteral("Vantrell Messenger"));
             });
         // The log of a run that did not end cleanly was taken out of logtemp.txt before the
@@ -190,7 +184,8 @@ void Messenger::reportNoNetwork(const SocketError &err)
     NetworkMonitor::Pause pause(monitor);
     if (!silent)
         withBox([&] {
-            prompter_.message(QStringLiteral("No Network Connection."), QStringLiteral("Vantrell Messenger"));
+            prompter_.message(QStringLiteral("No Network Connection."),
+                              QStringLiteral("Vantrell Messenger"));
         });
 }
 
@@ -244,7 +239,8 @@ void Messenger::saveusers_Click()
 
 bool Messenger::saveallsettings_Click()
 {
-    const bool saved = SettingsFile::save(SettingsFile::path(folder_), options, winLeftTwips, winTopTwips);
+    const bool saved =
+        SettingsFile::save(SettingsFile::path(folder_), options, winLeftTwips, winTopTwips);
     Q_EMIT settingsSaved();
     Processes::KillProcess(QStringLiteral("tovikwatchdog.exe"));
     return saved;
@@ -262,7 +258,8 @@ void Messenger::Command1_Click()
     if (!given || answer.trimmed().isEmpty())
         return;
     // A line break would make every copy drop the announcement as malformed.
-    answer.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    answer.replace(QLatin1Char('\r'), QLatin1Char(' '))
+        .replace(QLatin1Char('\n'), QLatin1Char(' '));
     options.friendlyname = Datagram::upper(answer);
     directory.refreshUser();
     directory.announce();

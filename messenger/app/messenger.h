@@ -3,8 +3,8 @@
 // the message-window slots, the live options, the activity log and the history. The
 // windows are views over it; they observe its signals and call its operations. Everything
 // that asks a person goes through the Prompter with the receive queue held.
-#include "messenger/app/options.h"
 #include "messenger/app/networkmonitor.h"
+#include "messenger/app/options.h"
 #include "messenger/app/prompter.h"
 #include "messenger/app/settingsfile.h"
 #include "messenger/net/datagram.h"
@@ -39,7 +39,8 @@ public:
     };
 
     // `folder` is the program folder; `clock` the local time (tests pass their own).
-    Messenger(const QString &folder, Prompter &prompter, Clock clock = {}, QObject *parent = nullptr);
+    Messenger(const QString &folder, Prompter &prompter, Clock clock = {},
+              QObject *parent = nullptr);
     ~Messenger() override;
 
     QString folder() const { return folder_; }
@@ -66,9 +67,9 @@ public:
     // The splash window's progress (0..100) as the start-up advances; 15 once it is over.
     int splashProgress = 0;
     void setSplashProgress(int value);
-    bool cachecleared = false;    // the known-users file was reset in this run
-    bool historyLoaded = false;   // the stored history was read (guards the save at exit)
-    bool silent = false;          // started with "/m"
+    bool cachecleared = false;  // the known-users file was reset in this run
+    bool historyLoaded = false; // the stored history was read (guards the save at exit)
+    bool silent = false;        // started with "/m"
     QString statustext;
     QString minimized = QStringLiteral("no"); // "yes" while minimised to the tray
     // The main window's edges in twips, kept current by the window (stored at save).

@@ -12,21 +12,21 @@ struct Options {
     int listenPort = 0;
     int sendPort = 0;
 
-    bool soundon = true;        // PLAYSOUND (the main window's "Sound On")
-    bool replytoall = false;    // REPLYTOALL
-    bool myown = false;         // SHOWOWN
-    bool autoresmaster = false; // AUTORESPONSEALLOW
-    bool showme = true;         // SHOWMEINLIST
-    bool autostartup = true;    // STARTWITHWINDOWS
-    bool startminimized = false; // MINIMIZEONSTART
-    bool ontop = false;         // KEEPINFRONT
-    bool autoreply = true;      // AUTORESPONSEFORWARD
-    bool userlistfont = false;  // USERLISTFONT
+    bool soundon = true;          // PLAYSOUND (the main window's "Sound On")
+    bool replytoall = false;      // REPLYTOALL
+    bool myown = false;           // SHOWOWN
+    bool autoresmaster = false;   // AUTORESPONSEALLOW
+    bool showme = true;           // SHOWMEINLIST
+    bool autostartup = true;      // STARTWITHWINDOWS
+    bool startminimized = false;  // MINIMIZEONSTART
+    bool ontop = false;           // KEEPINFRONT
+    bool autoreply = true;        // AUTORESPONSEFORWARD
+    bool userlistfont = false;    // USERLISTFONT
     bool startclearusers = false; // STARTCLEARUSERCACHE
-    bool resetports = false;    // RESETPORTS
-    bool entersend = false;     // ENTERSEND
-    bool hidetip = false;       // HIDEENTERSENDTIP
-    bool usewatchdog = false;   // hidden; the loader switches it off, nothing switches it on
+    bool resetports = false;      // RESETPORTS
+    bool entersend = false;       // ENTERSEND
+    bool hidetip = false;         // HIDEENTERSENDTIP
+    bool usewatchdog = false;     // hidden; the loader switches it off, nothing switches it on
 
     // AUTORESPONSEMSG .. AUTORESPONSEMSG3; ar[3] is "Forward to: " + target, or empty.
     QString ar[4] = {QStringLiteral("I'm away from my desk"), QString(), QString(), QString()};

@@ -23,7 +23,8 @@ Prompter::Answer PromptDialog::question(const QString &text, const QString &titl
     }
 }
 
-bool PromptDialog::input(const QString &prompt, const QString &title, const QString &defaultText, QString *answer)
+bool PromptDialog::input(const QString &prompt, const QString &title, const QString &defaultText,
+                         QString *answer)
 {
     bool ok = false;
     *answer = QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, defaultText, &ok);

@@ -12,7 +12,8 @@ public:
 
     void message(const QString &text, const QString &title) override;
     Answer question(const QString &text, const QString &title, bool withCancel) override;
-    bool input(const QString &prompt, const QString &title, const QString &defaultText, QString *answer) override;
+    bool input(const QString &prompt, const QString &title, const QString &defaultText,
+               QString *answer) override;
 
 private:
     QWidget *parent_;

@@ -61,14 +61,17 @@ int Dispatcher::show(const Datagram::Message &message)
     window.punumber = n;
     window.messagefrom = proper;
     window.message = message.body;
-    window.caption = proper + QStringLiteral(" Msg ") + DateTimeFormat::format(now, QLatin1String(DateTimeFormat::CaptionTime));
-    window.broadcast = message.recipient == Datagram::everybody ? QStringLiteral("(Sent to ALL)") : QString();
+    window.caption = proper + QStringLiteral(" Msg ") +
+                     DateTimeFormat::format(now, QLatin1String(DateTimeFormat::CaptionTime));
+    window.broadcast =
+        message.recipient == Datagram::everybody ? QStringLiteral("(Sent to ALL)") : QString();
     if (session_.options.replytoall)
         window.replyToAll = true;
     window.temp.clear();
     Q_EMIT session_.popupFilled(n);
 
-    session_.history.addRow(History::receivedRow(now, proper, message.body, message.recipient, window.caption));
+    session_.history.addRow(
+        History::receivedRow(now, proper, message.body, message.recipient, window.caption));
     session_.history.selectit();
     slots.popupcount();
     return n;

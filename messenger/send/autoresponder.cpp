@@ -72,7 +72,8 @@ bool AutoResponder::carriesForwardLine(const QString &body, const QString &name)
 {
     const QString own = forwardLine(name);
     const QStringList lines = TextFile::splitLines(body);
-    return std::any_of(lines.begin(), lines.end(), [&](const QString &line) { return line == own; });
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const QString &line) { return line == own; });
 }
 
 void AutoResponder::handle(const Datagram::Message &message)

@@ -91,5 +91,4 @@ private:
     QGroupBox *transferFrame_ = nullptr;
     QLabel *transferDescription_ = nullptr;
     QPushButton *transfer_ = nullptr;
-
 };

@@ -154,7 +154,8 @@ void GroupEditor::refresh()
     }
     List1_->setCurrentRow(groups.selectedGroup);
 
-    fill(group_, groups.selectedGroup < 0 ? QStringList() : groups.group[std::size_t(groups.curgroup)]);
+    fill(group_,
+         groups.selectedGroup < 0 ? QStringList() : groups.group[std::size_t(groups.curgroup)]);
     fill(users_, groups.users);
 
     const bool selected = groups.selectedGroup >= 0;

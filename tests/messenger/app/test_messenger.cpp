@@ -248,7 +248,7 @@ private Q_SLOTS:
                                                      QStringLiteral("Ann Msg 10:15 pm")));
         session->sendHook = [&](const QString &, SocketError *err) {
             err->number = description == Transport::addressInUseText ? Transport::addressInUseNumber
-                                                                      : Transport::noRouteNumber;
+                                                                     : Transport::noRouteNumber;
             err->description = description;
             return false;
         };

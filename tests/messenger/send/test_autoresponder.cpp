@@ -121,7 +121,8 @@ private Q_SLOTS:
                                QStringLiteral("ME> (Auto Resp) I'm away from my desk");
         const QString forwardAnswer = kMe + kBob + QStringLiteral(":RE: BOB> hello") + kCrLf +
                                       QStringLiteral("ME> (Auto Resp) Forward to: Ann");
-        const QString forward = kBob + kAnn + QStringLiteral("-- Msg auto fwded by ME --") + kCrLf + hello;
+        const QString forward =
+            kBob + kAnn + QStringLiteral("-- Msg auto fwded by ME --") + kCrLf + hello;
         const QStringList from{HistoryRow::From};
         const QStringList answered{HistoryRow::AutoRepTo};
 
@@ -133,7 +134,8 @@ private Q_SLOTS:
             << 0 << true << kBob << kMe << ":RE: ME> hi" + kCrLf + "BOB> (Auto Resp) out"
             << QStringList() << QStringList();
         QTest::newRow("the own message to everybody leaves no trace")
-            << 0 << true << kMe << "[ALL]" << "ME> (To All) hi" << QStringList() << QStringList();
+            << 0 << true << kMe << "[ALL]"
+            << "ME> (To All) hi" << QStringList() << QStringList();
         QTest::newRow("forward without the extra answer")
             << 3 << false << kBob << kMe << hello << QStringList{forward} << from;
         QTest::newRow("forward with the extra answer")
@@ -198,8 +200,8 @@ private Q_SLOTS:
         session->options.autoreply = false;
         QVERIFY(responder().switchOn(3));
         responder().handle(Datagram::Message{true, kBob, kMe, QStringLiteral("BOB> hi")});
-        QCOMPARE(sent, QStringList({kBob + QStringLiteral("[---]-- Msg auto fwded by ME --") + kCrLf +
-                                    QStringLiteral("BOB> hi")}));
+        QCOMPARE(sent, QStringList({kBob + QStringLiteral("[---]-- Msg auto fwded by ME --") +
+                                    kCrLf + QStringLiteral("BOB> hi")}));
     }
 
     void theDispatcherHandsAwayMessagesHere()

@@ -32,31 +32,32 @@ void putFile(const QString &path, const QByteArray &bytes)
 }
 
 // The file a Windows copy creates when it has none.
-const QByteArray kDefaultFile = "\"Patient arrived?\",\"Has my next patient arrived?\",\"1\"\r\n"
-                                "\"Charting\",\"Need assistance for charting\",\"1\"\r\n"
-                                "\"Hygiene check\",\"Hygiene check required\",\"1\"\r\n"
-                                "\"Hygiene appt\",\"11113\",\"1\"\r\n"
-                                "\"Hygiene w/ recall\",\"01202, 11112, 11107, 12101\",\"1\"\r\n"
-                                "\"Running late\",\"Advise patient I am 10 mins late\",\"1\"\r\n"
-                                "\"Room ready\",\"Help required to get room ready\",\"1\"\r\n"
-                                "\"\",\"\",\"0\"\r\n"
-                                "\"\",\"\",\"0\"\r\n"
-                                "\"\",\"\",\"0\"\r\n"
-                                "\"\",\"\",\"0\"\r\n"
-                                "\"EMERGENCY\",\"CALL 9-1-1\",\"1\"\r\n"
-                                "\"Take Message\",\"Please take a message\",\"1\"\r\n"
-                                "\"Ask to hold\",\"Ask to hold line\",\"1\"\r\n"
-                                "\"On a call\",\"I'm on a call\",\"1\"\r\n"
-                                "\"See me\",\"Come see me\",\"1\"\r\n"
-                                "\"Lunch?\",\"Are you buying?\",\"1\"\r\n"
-                                "\"Yes\",\"Yes\",\"1\"\r\n"
-                                "\"Thanks\",\"Thank you\",\"1\"\r\n"
-                                "\"Patient late?\",\"Do you know how late patient will be?\",\"1\"\r\n"
-                                "\"Short list?\",\"Is there anyone on short notice list?\",\"1\"\r\n"
-                                "\"Out shortly\",\"Will be out shortly\",\"1\"\r\n"
-                                "\"\",\"\",\"0\"\r\n"
-                                "\"\",\"\",\"0\"\r\n"
-                                "\r\n";
+const QByteArray kDefaultFile =
+    "\"Patient arrived?\",\"Has my next patient arrived?\",\"1\"\r\n"
+    "\"Charting\",\"Need assistance for charting\",\"1\"\r\n"
+    "\"Hygiene check\",\"Hygiene check required\",\"1\"\r\n"
+    "\"Hygiene appt\",\"11113\",\"1\"\r\n"
+    "\"Hygiene w/ recall\",\"01202, 11112, 11107, 12101\",\"1\"\r\n"
+    "\"Running late\",\"Advise patient I am 10 mins late\",\"1\"\r\n"
+    "\"Room ready\",\"Help required to get room ready\",\"1\"\r\n"
+    "\"\",\"\",\"0\"\r\n"
+    "\"\",\"\",\"0\"\r\n"
+    "\"\",\"\",\"0\"\r\n"
+    "\"\",\"\",\"0\"\r\n"
+    "\"EMERGENCY\",\"CALL 9-1-1\",\"1\"\r\n"
+    "\"Take Message\",\"Please take a message\",\"1\"\r\n"
+    "\"Ask to hold\",\"Ask to hold line\",\"1\"\r\n"
+    "\"On a call\",\"I'm on a call\",\"1\"\r\n"
+    "\"See me\",\"Come see me\",\"1\"\r\n"
+    "\"Lunch?\",\"Are you buying?\",\"1\"\r\n"
+    "\"Yes\",\"Yes\",\"1\"\r\n"
+    "\"Thanks\",\"Thank you\",\"1\"\r\n"
+    "\"Patient late?\",\"Do you know how late patient will be?\",\"1\"\r\n"
+    "\"Short list?\",\"Is there anyone on short notice list?\",\"1\"\r\n"
+    "\"Out shortly\",\"Will be out shortly\",\"1\"\r\n"
+    "\"\",\"\",\"0\"\r\n"
+    "\"\",\"\",\"0\"\r\n"
+    "\r\n";
 
 // The same set as a save writes it: bare flags, no empty line at the end.
 QByteArray savedForm(QByteArray file)
@@ -149,24 +150,27 @@ private Q_SLOTS:
         QTest::addColumn<Look>("dialogAfterLoad");
         QTest::addColumn<Look>("dialogWhileEditing");
 
-        QTest::newRow("send at once") << 3 << "Room" << "x" << true << Look::SendNow << true
-                                      << Look::SendNow << Look::SendNow;
-        QTest::newRow("fill only") << 3 << "Room" << "x" << false << Look::FillOnly << true
-                                   << Look::FillOnly << Look::FillOnly;
+        QTest::newRow("send at once")
+            << 3 << "Room"
+            << "x" << true << Look::SendNow << true << Look::SendNow << Look::SendNow;
+        QTest::newRow("fill only")
+            << 3 << "Room"
+            << "x" << false << Look::FillOnly << true << Look::FillOnly << Look::FillOnly;
         QTest::newRow("emergency in any case inside a word")
-            << 1 << "Non-Emergencys" << "x" << false << Look::Emergency << true << Look::Emergency
-            << Look::Emergency;
+            << 1 << "Non-Emergencys"
+            << "x" << false << Look::Emergency << true << Look::Emergency << Look::Emergency;
         QTest::newRow("emergency on slot 12 stays red when the flag is clicked off")
-            << 12 << "EMERGENCY" << "x" << false << Look::Emergency << true << Look::Emergency
-            << Look::Emergency;
+            << 12 << "EMERGENCY"
+            << "x" << false << Look::Emergency << true << Look::Emergency << Look::Emergency;
         QTest::newRow("emergency on a response slot is only red while edited")
-            << 13 << "emergency" << "x" << true << Look::SendNow << true << Look::SendNow
-            << Look::Emergency;
+            << 13 << "emergency"
+            << "x" << true << Look::SendNow << true << Look::SendNow << Look::Emergency;
         QTest::newRow("empty caption with a text is grey and disabled")
-            << 2 << "" << "a text" << true << Look::Empty << false << Look::SendNow
-            << Look::SendNow;
-        QTest::newRow("empty response slot") << 24 << "" << "" << false << Look::Empty << false
-                                             << Look::FillOnly << Look::FillOnly;
+            << 2 << ""
+            << "a text" << true << Look::Empty << false << Look::SendNow << Look::SendNow;
+        QTest::newRow("empty response slot")
+            << 24 << ""
+            << "" << false << Look::Empty << false << Look::FillOnly << Look::FillOnly;
     }
 
     void looks()
@@ -195,25 +199,27 @@ private Q_SLOTS:
 
         const Slot ab{"A", "B", true};
         const Slot cd{"C", "D", false};
-        QTest::newRow("bare flags") << fileWith("\"A\",\"B\",1\r\n\"C\",\"D\",0\r\n", 2) << ab << cd;
-        QTest::newRow("quoted flags") << fileWith("\"A\",\"B\",\"1\"\r\n\"C\",\"D\",\"0\"\r\n", 2)
-                                      << ab << cd;
+        QTest::newRow("bare flags")
+            << fileWith("\"A\",\"B\",1\r\n\"C\",\"D\",0\r\n", 2) << ab << cd;
+        QTest::newRow("quoted flags")
+            << fileWith("\"A\",\"B\",\"1\"\r\n\"C\",\"D\",\"0\"\r\n", 2) << ab << cd;
         QTest::newRow("LF line ends") << fileWith("\"A\",\"B\",1\n\"C\",\"D\",0\n", 2) << ab << cd;
         QTest::newRow("a record running over a line end")
             << fileWith("\"A\",\"B\"\r\n1,\"C\"\r\n\"D\",0\r\n", 2) << ab << cd;
-        QTest::newRow("blanks before fields") << fileWith("  \"A\",   \"B\", 1\r\n\"C\",\"D\",  0\r\n", 2)
-                                              << ab << cd;
+        QTest::newRow("blanks before fields")
+            << fileWith("  \"A\",   \"B\", 1\r\n\"C\",\"D\",  0\r\n", 2) << ab << cd;
         QTest::newRow("unquoted fields") << fileWith("A,B,1\r\nC,D,0\r\n", 2) << ab << cd;
         QTest::newRow("commas and a line break inside quotes")
             << fileWith("\"Codes, all\",\"01202, 11112\r\nnext\",1\r\n\"C\",\"D\",0\r\n", 2)
             << Slot{"Codes, all", "01202, 11112\r\nnext", true} << cd;
         QTest::newRow("flag by its leading number")
             << fileWith("\"A\",\"B\",\"2 yes\"\r\n\"C\",\"D\",\"yes\"\r\n", 2) << ab << cd;
-        QTest::newRow("8-bit text") << fileWith("\"Caf\xe9\",\"Cr\xe8me\",1\r\n\"C\",\"D\",0\r\n", 2)
-                                    << Slot{QStringLiteral("Caf\u00e9"), QStringLiteral("Cr\u00e8me"), true}
-                                    << cd;
+        QTest::newRow("8-bit text")
+            << fileWith("\"Caf\xe9\",\"Cr\xe8me\",1\r\n\"C\",\"D\",0\r\n", 2)
+            << Slot{QStringLiteral("Caf\u00e9"), QStringLiteral("Cr\u00e8me"), true} << cd;
         QTest::newRow("records past the 24th are ignored")
-            << fileWith("\"A\",\"B\",1\r\n\"C\",\"D\",0\r\n", 2) + "\"X\",\"Y\",1\r\n" << ab << cd;
+            << fileWith("\"A\",\"B\",1\r\n\"C\",\"D\",0\r\n", 2) + "\"X\",\"Y\",1\r\n"
+            << ab << cd;
     }
 
     void read()

@@ -82,9 +82,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("slot");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("member");
-        QTest::newRow("first") << 0 << "[Group01name  ]=" << "[Group01member]=";
-        QTest::newRow("ninth") << 8 << "[Group09name  ]=" << "[Group09member]=";
-        QTest::newRow("tenth") << 9 << "[Group10name  ]=" << "[Group10member]=";
+        QTest::newRow("first") << 0 << "[Group01name  ]="
+                               << "[Group01member]=";
+        QTest::newRow("ninth") << 8 << "[Group09name  ]="
+                               << "[Group09member]=";
+        QTest::newRow("tenth") << 9 << "[Group10name  ]="
+                               << "[Group10member]=";
     }
 
     void keysAreSixteenCharacters()
@@ -130,13 +133,17 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("members");
 
         QTest::newRow("members resolved through the directory, any case")
-            << groupFile({"CLINICAL"}, "[Group01member]=[PC2\\ANN]\r\n[Group01member]=[pc1\\bob]\r\n")
+            << groupFile({"CLINICAL"},
+                         "[Group01member]=[PC2\\ANN]\r\n[Group01member]=[pc1\\bob]\r\n")
             << QStringList{pad("CLINICAL", 0)} << 0 << QStringList{"ANN", "BOB"};
         QTest::newRow("unknown member and an empty key are not found")
-            << groupFile({"A"}, "[Group01member]=[PC9\\GONE]\r\n[Group01member]=[---]\r\n[Group01member]=\r\n")
+            << groupFile(
+                   {"A"},
+                   "[Group01member]=[PC9\\GONE]\r\n[Group01member]=[---]\r\n[Group01member]=\r\n")
             << QStringList{pad("A", 0)} << 0 << QStringList{"not found", "not found", "not found"};
         QTest::newRow("slot 10 is digit 9, names keep their case")
-            << groupFile({"", "", "", "", "", "", "", "", "", "Front desk"}, "[Group10member]=[PC3\\JOANN]\r\n")
+            << groupFile({"", "", "", "", "", "", "", "", "", "Front desk"},
+                         "[Group10member]=[PC3\\JOANN]\r\n")
             << QStringList{pad("Front desk", 9)} << 9 << QStringList{"JOANN"};
         QTest::newRow("a comma cuts a name")
             << groupFile({"SMITH, JONES"}) << QStringList{pad("SMITH", 0)} << 0 << QStringList();
@@ -144,8 +151,9 @@ private Q_SLOTS:
             << groupFile({"A,\"B", "C"}, "[Group02member]=[PC1\\BOB]\r\n")
             << QStringList{pad("A", 0), pad("C", 1)} << 1 << QStringList{"BOB"};
         QTest::newRow("file order, LF ends, junk skipped")
-            << QByteArray("junk\n[Group03name  ]=THIRD\n[group01name  ]=LOWER KEY\n[Group01name ]=SHORT\n"
-                          "[Group03member]=[PC1\\BOB]\n[Group01name  ]=FIRST\n[Group1")
+            << QByteArray(
+                   "junk\n[Group03name  ]=THIRD\n[group01name  ]=LOWER KEY\n[Group01name ]=SHORT\n"
+                   "[Group03member]=[PC1\\BOB]\n[Group01name  ]=FIRST\n[Group1")
             << QStringList{pad("THIRD", 2), pad("FIRST", 0)} << 2 << QStringList{"BOB"};
         QTest::newRow("a second name line for a slot is skipped")
             << QByteArray("[Group01name  ]=ONE\r\n[Group01name  ]=AGAIN\r\n")
@@ -181,11 +189,11 @@ private Q_SLOTS:
         QVERIFY(groups.newGroup(QStringLiteral("Front Desk")));
         groups.group[2] = QStringList{"Ann", "all"};
         QVERIFY(groups.savegroups_Click());
-        QCOMPARE(fileBytes(path()), groupFile({"CLINICAL", "BUSINESS", "FRONT DESK"},
-                                              "[Group01member]=[PC1\\BOB]\r\n"
-                                              "[Group01member]=[---]\r\n"
-                                              "[Group03member]=[PC2\\ANN]\r\n"
-                                              "[Group03member]=[ALL]\r\n"));
+        QCOMPARE(fileBytes(path()),
+                 groupFile({"CLINICAL", "BUSINESS", "FRONT DESK"}, "[Group01member]=[PC1\\BOB]\r\n"
+                                                                   "[Group01member]=[---]\r\n"
+                                                                   "[Group03member]=[PC2\\ANN]\r\n"
+                                                                   "[Group03member]=[ALL]\r\n"));
 
         // Read back: the lost member stays "not found", the rest are directory names.
         QVERIFY(groups.loadgroups_Click());
@@ -280,7 +288,8 @@ private Q_SLOTS:
 
     void movingMembers()
     {
-        putFile(path(), groupFile({"A", "B"}, "[Group01member]=[pc2\\ann]\r\n[Group01member]=[PC9\\GONE]\r\n"));
+        putFile(path(), groupFile({"A", "B"},
+                                  "[Group01member]=[pc2\\ann]\r\n[Group01member]=[PC9\\GONE]\r\n"));
         directory->userlist.append(QStringLiteral("[PC4\\LOW]=low case"));
         Groups groups(folder->path(), *directory);
         QVERIFY(groups.loadgroups_Click());
