@@ -381,11 +381,6 @@ void MainWindow::wireSession()
 
     connect(&session.groups, &Groups::mainListChanged, this,
             [this] { setGroupList(session_.groups.mainList); });
-    if (!sender.groupMembers)
-        sender.groupMembers = [this](int slot) {
-            return slot >= 0 && slot < Groups::SlotCount ? session_.groups.group[std::size_t(slot)]
-                                                         : QStringList();
-        };
 
     HistoryWindow *history = history_.get();
     connect(history, &HistoryWindow::recallRequested, this, [this](int row, bool beensent) {
@@ -505,7 +500,6 @@ void MainWindow::setNotice(const QString &text, bool visible)
 
 void MainWindow::setGroupList(const QStringList &entries)
 {
-    session_.sender.groupList = entries;
     const QSignalBlocker block(list1_);
     list1_->clear();
     for (const QString &entry : entries) {

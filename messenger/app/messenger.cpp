@@ -24,6 +24,13 @@ Messenger::Messenger(const QString &folder, Prompter &prompter, Clock clock, QOb
     connect(&directory, &Directory::directoryGrew, this, &Messenger::saveusers_Click);
     resetPortsHook = [this] { monitor.resetPorts(); };
     awayHandler = [this](const Datagram::Message &message) { autoResponder.handle(message); };
+    // The send routines take the groups from the group file as the main window lists them.
+    connect(&groups, &Groups::mainListChanged, this,
+            [this] { sender.groupList = groups.mainList; });
+    sender.groupMembers = [this](int slot) {
+        return slot >= 0 && slot < Groups::SlotCount ? groups.group[std::size_t(slot)]
+                                                     : QStringList();
+    };
 }
 
 Messenger::~Messenger() = default;

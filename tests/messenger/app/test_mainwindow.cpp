@@ -8,6 +8,7 @@
 #include "messenger/windows/historywindow.h"
 #include "messenger/windows/logwindow.h"
 #include "messenger/windows/messagewindow.h"
+#include "tests/support/textcolour.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -114,13 +115,7 @@ struct Fixture {
     }
 };
 
-QColor colourAt(QTextEdit *edit, int position)
-{
-    QTextCursor cursor(edit->document());
-    cursor.setPosition(position);
-    cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
-    return cursor.charFormat().foreground().color();
-}
+using TestSupport::colourAt;
 } // namespace
 
 class TestMainWindow : public QObject
@@ -417,9 +412,10 @@ private Q_SLOTS:
     {
         f->session.groups.group[1] = {QStringLiteral("Bob")};
         f->session.groups.group[2] = {QStringLiteral("Carl")};
-        f->window->setGroupList(
-            {QStringLiteral("Front desk") + QString(30, u' ') + QStringLiteral("1"),
-             QStringLiteral("Lab") + QString(30, u' ') + QStringLiteral("2")});
+        f->session.groups.mainList = {
+            QStringLiteral("Front desk") + QString(30, u' ') + QStringLiteral("1"),
+            QStringLiteral("Lab") + QString(30, u' ') + QStringLiteral("2")};
+        Q_EMIT f->session.groups.mainListChanged();
         auto *tabs = f->child<QTabWidget>("SSTab1");
         auto *groups = f->child<QListWidget>("List1");
         tabs->setCurrentIndex(1);
