@@ -9,6 +9,7 @@
 //     scripts/office-lan -- ws-exec 1 test_conversation
 #include "localcopy.h"
 #include "office.h"
+#include "tests/support/textcolour.h"
 
 #include "messenger/net/datagram.h"
 #include "messenger/windows/messagewindow.h"
@@ -34,13 +35,7 @@ QString logEntry(const QString &word, const QString &name, const QString &body)
     return word + name + QStringLiteral("\t") + kCrLf + body + kCrLf + QStringLiteral("---");
 }
 
-QColor colourAt(QTextEdit *edit, int position)
-{
-    QTextCursor cursor(edit->document());
-    cursor.setPosition(position);
-    cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
-    return cursor.charFormat().foreground().color();
-}
+using TestSupport::colourAt;
 
 // Positions of `line` (0-based) in the edit whose colour is not `expected`, as text.
 QString wrongColours(QTextEdit *edit, int line, const QColor &expected)

@@ -1,5 +1,7 @@
 #include "testsupport.h"
 
+#include <QDir>
+
 #include <QNetworkInterface>
 
 namespace TestSupport
@@ -67,4 +69,10 @@ void ScriptedPrompter::note(const QString &kind, const QString &text, const QStr
 {
     boxes.append({kind, text, title, defaultText, held_ ? held_() : false});
 }
+void isolateUser(const QString &folder)
+{
+    qputenv("HOME", folder.toUtf8());
+    qputenv("XDG_CONFIG_HOME", QDir(folder).filePath(QStringLiteral(".config")).toUtf8());
+}
+
 } // namespace TestSupport

@@ -19,6 +19,10 @@ namespace TestSupport
 // never go; empty inside the private namespace.
 QString foreignInterface();
 
+// Points HOME and XDG_CONFIG_HOME into `folder`, so nothing a test does (the
+// start-with-the-desktop entry, lock files) lands in the real user's configuration.
+void isolateUser(const QString &folder);
+
 // Records every message box with whether the receive queue was held while it was open;
 // questions are answered No and input boxes cancelled.
 class RecordingPrompter final : public Prompter

@@ -5,6 +5,7 @@
 #include "common/textfile.h"
 #include "messenger/app/messenger.h"
 #include "messenger/settings/settingsdialog.h"
+#include "tests/support/testsupport.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -85,8 +86,7 @@ private Q_SLOTS:
     {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        qputenv("HOME", dir->path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", dir->filePath(QStringLiteral(".config")).toUtf8());
+        TestSupport::isolateUser(dir->path());
         Options stored;
         stored.friendlyname = QStringLiteral("ME");
         stored.listenPort = 47621;

@@ -107,9 +107,7 @@ private Q_SLOTS:
     {
         dir = std::make_unique<QTemporaryDir>();
         QVERIFY(dir->isValid());
-        // Nothing of a test may land in the real user's configuration.
-        qputenv("HOME", dir->path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", path(QStringLiteral(".config")).toUtf8());
+        TestSupport::isolateUser(dir->path());
         sent.clear();
         startSession();
     }

@@ -6,6 +6,7 @@
 #include "messenger/app/messenger.h"
 #include "messenger/windows/history.h"
 #include "messenger/windows/messagewindow.h"
+#include "tests/support/textcolour.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -64,13 +65,7 @@ struct Fixture {
     }
 };
 
-QColor colourAt(QTextEdit *edit, int position)
-{
-    QTextCursor cursor(edit->document());
-    cursor.setPosition(position);
-    cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
-    return cursor.charFormat().foreground().color();
-}
+using TestSupport::colourAt;
 } // namespace
 
 class TestMessageWindow : public QObject
